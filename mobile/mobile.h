@@ -1,0 +1,84 @@
+// The in-memory model of one hanging mobile: scene settings, the shapes by
+// desc number and the items by item number. Shared by the parser, the
+// dynamics and the renderer.
+#pragma once
+
+#include <stdint.h>
+
+#include "mobile/table.h"
+
+enum ShapeOp : int32_t {
+    Color3 = 0,
+    BeginTriangles = 1,
+    BeginQuads = 2,
+    BeginLines = 3,
+    Vertex3 = 4,
+    End = 5,
+};
+
+struct ShapeCommand {
+    ShapeOp op;
+    float values[3]; // r, g, b for Color3; x, y, z for Vertex3 (already offset and scaled)
+};
+
+typedef Table<ShapeCommand> ShapeList;
+
+// Where a child hangs, in its branch's own turning frame.
+struct Attachment {
+    float x;
+    float y;
+    int32_t item;
+};
+
+struct MobileItem {
+    uint8_t defined; // stored by a branch or end line; clear in the gaps
+    uint8_t isend;   // a leaf: nothing hangs from it
+    int32_t desc;    // shape drawn for this item
+    float above;     // length of the item's own string
+    float string;    // string constant: the swing amplitude is divided by it
+    float mass;
+    float radius; // notional radius: own moment of inertia is mass * radius^2
+    Attachment left;
+    Attachment right;
+    float totalmass; // computed: own mass plus everything hanging below
+    float omega;     // computed: angular frequency, radians per scaled second
+    float angle;     // computed: current twist about the string, degrees
+};
+
+struct Mobile {
+    float fov;
+    float znear;
+    float zfar;
+    float lookat;        // the camera aims at (0, -lookat, 0)
+    float background[3]; // clear colour
+    float timef;         // time scale
+    float perimeter;     // camera distance from the aim point
+    float thread;        // string thickness
+    float threadcolour[3]; // see hasThreadcolour
+    float periodicity; // scaled seconds after which the whole mobile repeats; 0 = off
+    Table<ShapeList> shapes;
+    Table<MobileItem> items;
+    uint32_t starttick; // tick count at which the motion started; 0 = not started
+
+    // A description without a perspective line gives the strings no colour;
+    // they are then drawn in the white that threadcolour starts with, so they
+    // show on the default black background. Set once a line supplies any
+    // component.
+    uint8_t hasThreadcolour;
+
+    // Derived by PrepareDynamics for the walks that follow: the items
+    // reachable from item 1, each once, in the order the angles are set.
+    // Bad references and cycles are left out here, so the per-frame walks
+    // need neither checks nor allocation.
+    Table<int32_t> reachable;
+};
+
+// Frees every table of the mobile (items, then shapes with their lists).
+void FreeMobile(Mobile& mobile);
+
+// Item n when it exists and is defined, else null.
+inline const MobileItem* FindItem(const Mobile& mobile, int32_t n) {
+    if (n < 0 || (uint32_t)n >= mobile.items.count || !mobile.items[(uint32_t)n].defined)
+        return nullptr;
+    return &mobile.items[(uint32_t)n];
+}
