@@ -67,9 +67,9 @@ static void DrawItemBody(const Mobile& mobile, const MobileItem& item) {
 // when a larger mobile than any before is first drawn. The walk runs on the
 // GUI thread only and never re-enters itself.
 struct DrawScratch {
-    Table<int32_t> path;      // items from the root down to the current one
-    Table<uint32_t> frames;   // for each open left subtree: path depth after its branch
-    Table<uint8_t> onPath;    // per item number: on the current path
+    Table<int32_t> path;    // items from the root down to the current one
+    Table<uint32_t> frames; // for each open left subtree: path depth after its branch
+    Table<uint8_t> onPath;  // per item number: on the current path
 };
 static DrawScratch scratch;
 

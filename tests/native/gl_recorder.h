@@ -1,0 +1,31 @@
+// A recording stand-in for the OpenGL and GLU calls the renderer makes.
+// Linked instead of a real GL library, it records every call with its
+// arguments and keeps a model-view matrix stack, so tests can check both the
+// exact call sequence and where vertices end up in the scene.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct GlCall {
+    std::string name;
+    std::vector<double> args;
+};
+
+struct GlRecording {
+    std::vector<GlCall> calls;
+    // Every glVertex3f, transformed by the model-view matrix current then.
+    std::vector<std::vector<double>> sceneVertices;
+    int maxModelViewDepth = 1;
+};
+
+extern GlRecording glRecording;
+
+// Clears the recording and resets the matrix stacks to one identity each.
+void ResetGlRecording();
+
+// The calls whose names are in `names` (space separated), in order.
+std::vector<GlCall> CallsNamed(const char* names);
+
+// "glName(a,b,c)" for each call, for readable sequence comparisons.
+std::string Describe(const std::vector<GlCall>& calls);
