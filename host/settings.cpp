@@ -1,0 +1,52 @@
+#include "host/settings.h"
+
+#include <stdio.h>
+
+#include "host/saver_host.h"
+
+static void SettingsKeyPath(char* path, size_t size) {
+    snprintf(path, size, "Software\\Palvane\\%s", host.saverName);
+}
+
+void SetSettingRaw(const char* name, DWORD type, const void* data, DWORD size) {
+    char path[300];
+    SettingsKeyPath(path, sizeof path);
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, name, 0, type, (const BYTE*)data, size);
+    RegCloseKey(key);
+}
+
+bool GetSettingRaw(const char* name, void* buffer) {
+    char path[300];
+    SettingsKeyPath(path, sizeof path);
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD size = 4;
+    bool read =
+        RegQueryValueExA(key, name, nullptr, nullptr, (BYTE*)buffer, &size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return read;
+}
+
+void SetSettingInt(const char* name, int value) {
+    DWORD data = (DWORD)value;
+    SetSettingRaw(name, REG_DWORD, &data, sizeof data);
+}
+
+void SetSettingBool(const char* name, bool flag) {
+    SetSettingInt(name, flag ? 1 : 0);
+}
+
+int GetSettingInt(const char* name, int defaultValue) {
+    // Zeroed first: a value shorter than 4 bytes reads with zero high bytes.
+    DWORD value = 0;
+    return GetSettingRaw(name, &value) ? (int)value : defaultValue;
+}
+
+bool GetSettingBool(const char* name, bool defaultValue) {
+    return GetSettingInt(name, defaultValue ? 1 : 0) != 0;
+}

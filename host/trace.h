@@ -1,0 +1,15 @@
+// The host's debug trace: one line per notable event, to a destination fixed
+// when the program is built (nowhere in the shipped build).
+#pragma once
+
+#include <string>
+
+// Where the trace goes, from the build: "" (nowhere), "OutputDebugString"
+// (the debugger output), or a file path to append to.
+extern const char traceDestination[];
+
+// Writes one line (given without its line end). Never fails towards the caller.
+void Trace(const char* text);
+
+// The system's text for the calling thread's last error, its line end included.
+std::string LastErrorText();
