@@ -49,13 +49,13 @@ struct Mobile {
     float fov;
     float znear;
     float zfar;
-    float lookat;        // the camera aims at (0, -lookat, 0)
-    float background[3]; // clear colour
-    float timef;         // time scale
-    float perimeter;     // camera distance from the aim point
-    float thread;        // string thickness
+    float lookat;          // the camera aims at (0, -lookat, 0)
+    float background[3];   // clear colour
+    float timef;           // time scale
+    float perimeter;       // camera distance from the aim point
+    float thread;          // string thickness
     float threadcolour[3]; // see hasThreadcolour
-    float periodicity; // scaled seconds after which the whole mobile repeats; 0 = off
+    float periodicity;     // scaled seconds after which the whole mobile repeats; 0 = off
     Table<ShapeList> shapes;
     Table<MobileItem> items;
     uint32_t starttick; // tick count at which the motion started; 0 = not started
@@ -66,12 +66,20 @@ struct Mobile {
     // component.
     uint8_t hasThreadcolour;
 
-    // Derived by PrepareDynamics for the walks that follow: the items
-    // reachable from item 1, each once, in the order the angles are set.
-    // Bad references and cycles are left out here, so the per-frame walks
-    // need neither checks nor allocation.
+    // Derived by PrepareDynamics: every item reachable from the prepared
+    // item, each exactly once, children before the branch they hang from.
+    // A child reference that is negative, beyond the table, names an
+    // undefined item or leads back to an item whose preparation is still
+    // open (a cycle) is not followed. UpdateAngles sets the angles of these
+    // items and no others, so a frame needs neither checks nor allocation.
     Table<int32_t> reachable;
 };
+
+// The highest item or desc number a description may use. A line with a
+// larger (or negative) number is reported and changes nothing, so that one
+// stray digit cannot make the tables take gigabytes; the bound still allows
+// a chain of 100,000 items and more.
+const int32_t kMaxMobileNumber = 199999;
 
 // Frees every table of the mobile (items, then shapes with their lists).
 void FreeMobile(Mobile& mobile);

@@ -1,0 +1,292 @@
+#include "mobile/parser.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "mobile/platform.h"
+#include "mobile/report.h"
+#include "scene/dynamics.h"
+
+// The scan formats are the description format itself: what sscanf accepts
+// here (blanks before numbers, octal and hex item numbers, nothing before a
+// literal character) is what a description may say.
+static const char kPerspectiveFormat[] =
+    "perspective: %f,%f,%f lookat=%f timef=%f background=%f,%f,%f perimeter=%f "
+    "thread=%f,%f,%f,%f periodicity=%f";
+static const char kBranchFormat[] = "branch %i: desc=%i mass=%f radius=%f above=%f string=%f "
+                                    "left=%f,%f,%i right=%f,%f,%i";
+static const char kEndFormat[] = "end %i: desc=%i mass=%f radius=%f above=%f string=%f";
+static const char kDescFormat[] = "desc %i: offset=%f,%f,%f scale=%f";
+
+uint32_t NextDescriptionLine(const char* bytes, uint32_t count, uint32_t position,
+                             uint32_t* length) {
+    uint32_t end = position;
+    while (end < count && bytes[end] != '\r' && bytes[end] != '\n')
+        end++;
+    *length = end - position;
+    if (end < count && bytes[end] == '\r')
+        end++;
+    if (end < count && bytes[end] == '\n')
+        end++;
+    return end;
+}
+
+LineKind ClassifyDescriptionLine(char* line, char** start) {
+    char* comment = strstr(line, "//");
+    if (comment)
+        *comment = 0;
+    // Only the space itself is skipped: a tab makes the line unrecognised,
+    // as it always has.
+    while (*line == ' ')
+        line++;
+    *start = line;
+    if (*line == 0)
+        return LineBlank;
+    // A prefix decides, in this order: "endless" is an end line.
+    if (strncmp(line, "perspective", 11) == 0)
+        return LinePerspective;
+    if (strncmp(line, "branch", 6) == 0)
+        return LineBranch;
+    if (strncmp(line, "end", 3) == 0)
+        return LineEnd;
+    if (strncmp(line, "desc", 4) == 0)
+        return LineDesc;
+    if (strncmp(line, "sgl", 3) == 0)
+        return LineSgl;
+    return LineUnknown;
+}
+
+void StartDescription(DescriptionParser& parser, Mobile& mobile) {
+    mobile.fov = 45;
+    mobile.znear = 3;
+    mobile.zfar = 90;
+    mobile.lookat = 0;
+    mobile.background[0] = mobile.background[1] = mobile.background[2] = 0;
+    mobile.timef = 1;
+    mobile.perimeter = 30;
+    mobile.thread = 0.1f;
+    // No colour of its own: white strings show on the default black.
+    mobile.threadcolour[0] = mobile.threadcolour[1] = mobile.threadcolour[2] = 1;
+    mobile.hasThreadcolour = 0;
+    mobile.periodicity = 300;
+    mobile.starttick = 0;
+
+    parser.mobile = &mobile;
+    parser.currentdesc = -1;
+    parser.offset[0] = parser.offset[1] = parser.offset[2] = 0;
+    parser.scale = 1;
+    parser.recording = ShapeList();
+}
+
+static void ParsePerspective(Mobile& mobile, const char* line) {
+    int read =
+        sscanf(line, kPerspectiveFormat, &mobile.fov, &mobile.znear, &mobile.zfar, &mobile.lookat,
+               &mobile.timef, &mobile.background[0], &mobile.background[1], &mobile.background[2],
+               &mobile.perimeter, &mobile.thread, &mobile.threadcolour[0], &mobile.threadcolour[1],
+               &mobile.threadcolour[2], &mobile.periodicity);
+    if (read >= 11)
+        mobile.hasThreadcolour = 1;
+    CheckOrReport(read == 14, "Invalid perspective");
+}
+
+static bool NumberInRange(int read, int32_t number) {
+    return read >= 1 && number >= 0 && number <= kMaxMobileNumber;
+}
+
+// A short line is stored all the same. What it did not supply is 0, but its
+// desc and child numbers are -1, which names nothing, so that a cut-off
+// branch hangs nothing rather than whatever item 0 may be.
+static void ParseItemLine(Mobile& mobile, const char* line, bool isend) {
+    MobileItem item;
+    memset(&item, 0, sizeof item);
+    item.desc = -1;
+    item.left.item = item.right.item = -1;
+    int32_t number = -1;
+    int read;
+    if (isend) {
+        read = sscanf(line, kEndFormat, &number, &item.desc, &item.mass, &item.radius, &item.above,
+                      &item.string);
+    } else {
+        read = sscanf(line, kBranchFormat, &number, &item.desc, &item.mass, &item.radius,
+                      &item.above, &item.string, &item.left.x, &item.left.y, &item.left.item,
+                      &item.right.x, &item.right.y, &item.right.item);
+    }
+    // A line whose number is missing, negative or beyond the bound has no
+    // entry to go to: it is reported like any short line and stores nothing.
+    bool numbered = NumberInRange(read, number);
+    CheckOrReport(numbered && read == (isend ? 6 : 12), isend ? "Invalid end" : "Invalid branch");
+    if (!numbered)
+        return;
+    item.defined = 1;
+    item.isend = isend ? 1 : 0;
+    Table<MobileItem>& items = mobile.items;
+    if ((uint32_t)number >= items.count && !TableResize(items, (uint32_t)number + 1))
+        return;
+    items[(uint32_t)number] = item;
+}
+
+// Hands the open block's recording to the shape table, replacing the list
+// there, and leaves no block open.
+static void CloseBlock(DescriptionParser& parser) {
+    if (parser.currentdesc >= 0) {
+        ShapeList& slot = parser.mobile->shapes[(uint32_t)parser.currentdesc];
+        TableFree(slot);
+        slot = parser.recording;
+        parser.recording = ShapeList();
+    }
+    parser.recording.count = 0;
+    parser.currentdesc = -1;
+}
+
+static void ParseDescLine(DescriptionParser& parser, const char* line) {
+    CloseBlock(parser);
+    parser.offset[0] = parser.offset[1] = parser.offset[2] = 0;
+    parser.scale = 1;
+    int32_t number = -1;
+    int read = sscanf(line, kDescFormat, &number, &parser.offset[0], &parser.offset[1],
+                      &parser.offset[2], &parser.scale);
+    // Without a usable number the line opens no block: the commands after it
+    // are orphans, reported and dropped, until the next good desc line.
+    bool numbered = NumberInRange(read, number);
+    CheckOrReport(numbered && (read == 1 || read == 5), "invalid desc prefix");
+    if (!numbered)
+        return;
+    Table<ShapeList>& shapes = parser.mobile->shapes;
+    if ((uint32_t)number >= shapes.count && !TableResize(shapes, (uint32_t)number + 1))
+        return;
+    parser.currentdesc = number;
+}
+
+// Reads up to three numbers "a,b,c" into `values`; the ones not read are 0.
+static bool ScanTriple(const char* text, float values[3]) {
+    values[0] = values[1] = values[2] = 0;
+    return sscanf(text, "%f,%f,%f", &values[0], &values[1], &values[2]) == 3;
+}
+
+// Decodes one sgl line (edited in place) into `command`. Returns false when
+// the line records nothing: a Begin of another kind and an unknown command
+// are reported and left out, since they would draw nothing anyway.
+static bool DecodeShapeCommand(const DescriptionParser& parser, char* line, ShapeCommand* command) {
+    char* close = strchr(line, ')');
+    if (close)
+        *close = 0;
+    char* name = line + 3;
+    char* arguments = strchr(name, '(');
+    if (arguments)
+        *arguments++ = 0;
+    else
+        arguments = name + strlen(name);
+
+    memset(command, 0, sizeof *command);
+    if (strcmp(name, "Color3") == 0) {
+        command->op = Color3;
+        CheckOrReport(ScanTriple(arguments, command->values), "invalid color3");
+        return true;
+    }
+    if (strcmp(name, "Begin") == 0) {
+        if (strcmp(arguments, "GL_TRIANGLES") == 0)
+            command->op = BeginTriangles;
+        else if (strcmp(arguments, "GL_QUADS") == 0)
+            command->op = BeginQuads;
+        else if (strcmp(arguments, "GL_LINES") == 0)
+            command->op = BeginLines;
+        else {
+            CheckOrReport(false, "sglBegin not TRIANGLES, QUADS or LINES");
+            return false;
+        }
+        return true;
+    }
+    if (strcmp(name, "Vertex3") == 0) {
+        command->op = Vertex3;
+        float* v = command->values;
+        CheckOrReport(ScanTriple(arguments, v), "invalid Vertex3");
+        for (int i = 0; i < 3; i++)
+            v[i] = (float)(((double)v[i] - parser.offset[i]) * parser.scale);
+        return true;
+    }
+    if (strcmp(name, "End") == 0) {
+        command->op = End;
+        return true;
+    }
+    CheckOrReport(false, "unrecognised sgl command");
+    return false;
+}
+
+// An orphan command is decoded (so that its faults are reported too) but not
+// recorded: its recording would be thrown away unseen, and leaving it out
+// keeps a text of nothing but orphans from piling up memory.
+static void ParseShapeLine(DescriptionParser& parser, char* line) {
+    bool open = parser.currentdesc >= 0;
+    CheckOrReport(open, "found an orphan sgl command");
+    ShapeCommand command;
+    if (DecodeShapeCommand(parser, line, &command) && open)
+        TablePush(parser.recording, command);
+}
+
+void ParseDescriptionLine(DescriptionParser& parser, char* line) {
+    char* start;
+    switch (ClassifyDescriptionLine(line, &start)) {
+    case LineBlank:
+        break;
+    case LinePerspective:
+        ParsePerspective(*parser.mobile, start);
+        break;
+    case LineBranch:
+        ParseItemLine(*parser.mobile, start, false);
+        break;
+    case LineEnd:
+        ParseItemLine(*parser.mobile, start, true);
+        break;
+    case LineDesc:
+        ParseDescLine(parser, start);
+        break;
+    case LineSgl:
+        ParseShapeLine(parser, start);
+        break;
+    case LineUnknown:
+        CheckOrReport(false, "unrecognised mobile command");
+        break;
+    }
+}
+
+void FinishDescription(DescriptionParser& parser) {
+    CloseBlock(parser);
+    TableFree(parser.recording);
+    Mobile& mobile = *parser.mobile;
+    reportLine = 0;
+    CheckOrReport(FindItem(mobile, 1) != nullptr, "item1 undefined");
+    PrepareDynamics(mobile, 1);
+    UpdateAngles(mobile);
+}
+
+void ParseMobileDescription(Mobile& mobile, const char* bytes, uint32_t count) {
+    DescriptionParser parser;
+    StartDescription(parser, mobile);
+    // One buffer for every line, replaced only by a longer line. A line too
+    // long to copy at all (memory exhausted) is skipped.
+    char* line = nullptr;
+    size_t capacity = 0;
+    uint32_t position = 0;
+    uint32_t number = 0;
+    while (position < count) {
+        uint32_t length;
+        uint32_t next = NextDescriptionLine(bytes, count, position, &length);
+        reportLine = ++number;
+        if ((size_t)length + 1 > capacity) {
+            free(line);
+            capacity = (size_t)length + 1;
+            line = (char*)malloc(capacity);
+            if (!line)
+                capacity = 0;
+        }
+        if (line) {
+            memcpy(line, bytes + position, length);
+            line[length] = 0;
+            ParseDescriptionLine(parser, line);
+        }
+        position = next;
+    }
+    free(line);
+    FinishDescription(parser);
+}

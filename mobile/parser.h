@@ -1,0 +1,55 @@
+// The mobile description parser: turns the text of a description into a
+// Mobile, reporting every bad line on the debug output and going on.
+#pragma once
+
+#include <stdint.h>
+
+#include "mobile/mobile.h"
+
+// Fills `mobile`, whose two tables must be empty, from `count` bytes of
+// description text (no terminating NUL needed; the bytes are never written).
+// At the end it prepares the dynamics from item 1 and sets the first angles,
+// which starts the motion's clock.
+void ParseMobileDescription(Mobile& mobile, const char* bytes, uint32_t count);
+
+// The pieces ParseMobileDescription is made of. The author's checker steps
+// through a description with them to learn which line made which item and
+// command, so that it reads exactly what the saver reads.
+
+enum LineKind {
+    LineBlank, // nothing left after the comment and the leading spaces
+    LinePerspective,
+    LineBranch,
+    LineEnd,
+    LineDesc,
+    LineSgl,
+    LineUnknown,
+};
+
+// The state of one parse.
+struct DescriptionParser {
+    Mobile* mobile;
+    int32_t currentdesc; // the open desc block, -1 while none is open
+    float offset[3];     // of the open block
+    float scale;         // of the open block
+    ShapeList recording; // commands of the open block, stored when it closes
+};
+
+// The line that starts at `position`: sets `*length` to its length without
+// the line end and returns where the next line starts. A CR, an LF or a CR
+// directly followed by an LF ends a line.
+uint32_t NextDescriptionLine(const char* bytes, uint32_t count, uint32_t position,
+                             uint32_t* length);
+
+// Cuts the comment off the NUL-terminated `line`, skips its leading spaces
+// (sets `*start` to the first other character) and tells its kind.
+LineKind ClassifyDescriptionLine(char* line, char** start);
+
+// Sets the mobile's settings to their defaults and opens no block.
+void StartDescription(DescriptionParser& parser, Mobile& mobile);
+
+// Reads one NUL-terminated line, editing it in place.
+void ParseDescriptionLine(DescriptionParser& parser, char* line);
+
+// Stores the open block, checks item 1 and starts the dynamics.
+void FinishDescription(DescriptionParser& parser);
