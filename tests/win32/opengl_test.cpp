@@ -1,0 +1,145 @@
+// Pixel-format ranking, the display-mode choice, and the real context start
+// on a Wine window.
+#include <windows.h>
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include "scene/opengl.h"
+
+namespace {
+
+PIXELFORMATDESCRIPTOR Format(DWORD extraFlags, int colour, int depth) {
+    PIXELFORMATDESCRIPTOR format = {};
+    format.nSize = sizeof format;
+    format.dwFlags = PFD_SUPPORT_OPENGL | PFD_DRAW_TO_WINDOW | PFD_DOUBLEBUFFER | extraFlags;
+    format.iPixelType = PFD_TYPE_RGBA;
+    format.cColorBits = (BYTE)colour;
+    format.cDepthBits = (BYTE)depth;
+    return format;
+}
+
+const PixelFormatWish kSaverWish = {16, 16, 1, 1};
+const DWORD kAcceleratedGeneric = PFD_GENERIC_FORMAT | PFD_GENERIC_ACCELERATED;
+
+DEVMODEA Mode(DWORD width, DWORD height, DWORD bits, DWORD frequency) {
+    DEVMODEA mode = {};
+    mode.dmPelsWidth = width;
+    mode.dmPelsHeight = height;
+    mode.dmBitsPerPel = bits;
+    mode.dmDisplayFrequency = frequency;
+    return mode;
+}
+
+LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND OwnDcWindow() {
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_OWNDC;
+    windowClass.lpfnWndProc = PlainWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "OpenGlTest";
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(0, "OpenGlTest", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                           nullptr, windowClass.hInstance, nullptr);
+}
+
+void ForgetOpenGl() {
+    glInitTried = glReady = false;
+    glFailureMessage.clear();
+}
+
+} // namespace
+
+TEST(PixelFormat, ScoresRankByWishesThenDriverClassThenDepthAndColour) {
+    EXPECT_EQ(64766, ScorePixelFormat(Format(0, 16, 16), kSaverWish));
+    EXPECT_EQ(61682, ScorePixelFormat(Format(0, 32, 24), kSaverWish));
+    EXPECT_EQ(63736, ScorePixelFormat(Format(kAcceleratedGeneric, 16, 32), kSaverWish));
+    EXPECT_EQ(60604, ScorePixelFormat(Format(PFD_GENERIC_FORMAT, 16, 16), kSaverWish));
+    // "any" wishes are always met; a bitmap-capable colour-index format.
+    PIXELFORMATDESCRIPTOR indexed = Format(PFD_DRAW_TO_BITMAP | PFD_GENERIC_ACCELERATED, 8, 0);
+    indexed.iPixelType = PFD_TYPE_COLORINDEX;
+    EXPECT_EQ(32768 + 16384 + 8192 + 4096 + 2048 + 1024 + 1,
+              ScorePixelFormat(indexed, PixelFormatWish{-1, -1, -1, -1}));
+}
+
+TEST(PixelFormat, BestIsTheHighestScoreTheLowestNumberOnTiesAndNeverAZeroScore) {
+    PIXELFORMATDESCRIPTOR formats[] = {Format(PFD_GENERIC_FORMAT, 16, 16), Format(0, 32, 24),
+                                       Format(0, 16, 16), Format(0, 16, 16)};
+    EXPECT_EQ(3, BestPixelFormat(formats, 4, kSaverWish));
+    PIXELFORMATDESCRIPTOR nothing = {};
+    nothing.iPixelType = PFD_TYPE_COLORINDEX;
+    nothing.dwFlags = PFD_GENERIC_ACCELERATED | PFD_DOUBLEBUFFER;
+    nothing.cDepthBits = 5;
+    EXPECT_EQ(0, ScorePixelFormat(nothing, PixelFormatWish{8, 0, 0, 1}));
+    EXPECT_EQ(0, BestPixelFormat(&nothing, 1, PixelFormatWish{8, 0, 0, 1}));
+    EXPECT_EQ(0, BestPixelFormat(formats, 0, kSaverWish));
+}
+
+TEST(FastMode, PrefersTheLowestFrequencyAbove70ElseTheFastest) {
+    DEVMODEA usual[] = {Mode(640, 480, 16, 60), Mode(640, 480, 32, 72), Mode(640, 480, 16, 85),
+                        Mode(640, 480, 16, 72), Mode(800, 600, 16, 72), Mode(640, 480, 16, 75),
+                        Mode(640, 480, 16, 72)};
+    EXPECT_EQ(3, ChooseFastMode(usual, 7));
+    DEVMODEA only60[] = {Mode(1024, 768, 16, 60), Mode(640, 480, 16, 60)};
+    EXPECT_EQ(1, ChooseFastMode(only60, 2));
+    DEVMODEA upTo70[] = {Mode(640, 480, 16, 60), Mode(640, 480, 16, 70), Mode(640, 480, 16, 70)};
+    EXPECT_EQ(1, ChooseFastMode(upTo70, 3));
+    DEVMODEA none[] = {Mode(640, 480, 32, 75), Mode(640, 400, 16, 75)};
+    EXPECT_EQ(-1, ChooseFastMode(none, 2));
+}
+
+TEST(StartOpenGL, SetsTheFixedStateOnARealWindowOnceAndStopReleasesIt) {
+    ForgetOpenGl();
+    HWND window = OwnDcWindow();
+    ASSERT_NE(nullptr, window);
+    HDC dc = GetDC(window);
+    StartOpenGL(dc);
+    ASSERT_TRUE(glReady) << glFailureMessage;
+    ASSERT_NE(nullptr, wglGetCurrentContext());
+    GLint depthFunc = 0, shadeModel = 0, alphaFunc = 0, frontFace = 0, unpack = 0;
+    GLfloat alphaRef = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    glGetIntegerv(GL_SHADE_MODEL, &shadeModel);
+    glGetIntegerv(GL_ALPHA_TEST_FUNC, &alphaFunc);
+    glGetFloatv(GL_ALPHA_TEST_REF, &alphaRef);
+    glGetIntegerv(GL_FRONT_FACE, &frontFace);
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+    EXPECT_EQ(GL_LEQUAL, depthFunc);
+    EXPECT_EQ(GL_SMOOTH, shadeModel);
+    EXPECT_EQ(GL_GEQUAL, alphaFunc);
+    EXPECT_NEAR(0.07, alphaRef, 1e-6);
+    EXPECT_EQ(GL_CCW, frontFace);
+    EXPECT_EQ(1, unpack);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+
+    // A second start does nothing: the same context stays current.
+    HGLRC context = wglGetCurrentContext();
+    StartOpenGL(dc);
+    EXPECT_EQ(context, wglGetCurrentContext());
+
+    StopOpenGL();
+    EXPECT_EQ(nullptr, wglGetCurrentContext());
+    EXPECT_FALSE(glInitTried);
+    ReleaseDC(window, dc);
+    DestroyWindow(window);
+}
+
+TEST(StartOpenGL, ADeviceContextWithoutPixelFormatsFailsForGood) {
+    ForgetOpenGl();
+    HDC metafile = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, metafile);
+    StartOpenGL(metafile);
+    EXPECT_FALSE(glReady);
+    EXPECT_EQ("Graphics card doesn't support these display settings", glFailureMessage);
+    // Not retried until stopped.
+    glFailureMessage = "unchanged";
+    StartOpenGL(metafile);
+    EXPECT_EQ("unchanged", glFailureMessage);
+    DeleteEnhMetaFile(CloseEnhMetaFile(metafile));
+    ForgetOpenGl();
+}
