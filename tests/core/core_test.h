@@ -1,0 +1,42 @@
+// What every core test needs: a Mobile parsed from a text, and the messages
+// the parse wrote to the debug output, each with the line it was blamed on.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mobile/mobile.h"
+#include "mobile/platform.h"
+
+using Lines = std::vector<std::string>;
+
+struct Message {
+    std::string text; // as written, CR LF included
+    uint32_t line;    // reportLine when it was written
+};
+
+class CoreTest : public testing::Test {
+  protected:
+    Mobile mobile = {};
+    std::vector<Message> messages;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // Parses `text` (may hold NULs) into a fresh `mobile`, collecting the
+    // messages; the clock stands at `now` during the parse.
+    void Parse(const std::string& text, uint32_t now = 1000);
+
+    // The message texts without their CR LF, in order.
+    std::vector<std::string> Texts() const;
+
+    const MobileItem& Item(int32_t n) const { return mobile.items[(uint32_t)n]; }
+};
+
+// A clean end item line.
+std::string EndLine(int32_t n, float mass = 1, float radius = 1, float string = 1);
+
+// A perspective line with periodicity 0, so that frequencies stay unrounded.
+extern const char kUnrounded[];
