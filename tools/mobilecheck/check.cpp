@@ -1,0 +1,214 @@
+#include "tools/mobilecheck/check.h"
+
+#include <stdarg.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+
+#include "mobile/parser.h"
+#include "mobile/platform.h"
+
+// The number of an item or desc line as the parser reads it: the format's
+// first conversion, or -1 when the parser would store nothing.
+static int32_t LineNumber(const char* line, const char* format) {
+    int32_t number = -1;
+    if (sscanf(line, format, &number) != 1 || number < 0 || number > kMaxMobileNumber)
+        return -1;
+    return number;
+}
+
+template <typename T> static void Put(std::vector<T>& table, int32_t index, const T& value) {
+    if ((size_t)index >= table.size())
+        table.resize((size_t)index + 1);
+    table[(size_t)index] = value;
+}
+
+struct OpenBlock {
+    uint32_t line = 0;
+    std::vector<uint32_t> commands;
+};
+
+static void StoreBlock(Check& check, const DescriptionParser& parser, OpenBlock& block) {
+    if (parser.currentdesc < 0)
+        return;
+    Put(check.blockLine, parser.currentdesc, block.line);
+    Put(check.commandLines, parser.currentdesc, block.commands);
+}
+
+void ParseWithSideTables(Check& check, Mobile& mobile, const char* bytes, uint32_t count) {
+    DescriptionParser parser;
+    StartDescription(parser, mobile);
+    OpenBlock block;
+    std::vector<char> line;
+    uint32_t position = 0, number = 0;
+    while (position < count) {
+        uint32_t length;
+        uint32_t next = NextDescriptionLine(bytes, count, position, &length);
+        reportLine = ++number;
+        line.assign(bytes + position, bytes + position + length);
+        line.push_back(0);
+        position = next;
+
+        // Classifying first only cuts the comment and finds the start, which
+        // the parser would do all the same.
+        char* start;
+        LineKind kind = ClassifyDescriptionLine(line.data(), &start);
+        int32_t item = -1;
+        if (kind == LineBranch)
+            item = LineNumber(start, "branch %i");
+        else if (kind == LineEnd)
+            item = LineNumber(start, "end %i");
+        if (kind == LineDesc)
+            StoreBlock(check, parser, block);
+        uint32_t recorded = parser.recording.count;
+
+        ParseDescriptionLine(parser, start);
+
+        if (item >= 0)
+            Put(check.itemLine, item, number);
+        if (kind == LineDesc && parser.currentdesc >= 0) {
+            block.line = number;
+            block.commands.clear();
+        }
+        if (parser.recording.count > recorded)
+            block.commands.push_back(number);
+    }
+    StoreBlock(check, parser, block);
+    FinishDescription(parser);
+}
+
+static uint32_t LineOf(const std::vector<uint32_t>& lines, int32_t index) {
+    return index >= 0 && (size_t)index < lines.size() ? lines[(size_t)index] : 0;
+}
+
+static void Warn(Check& check, uint32_t line, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+
+static void Warn(Check& check, uint32_t line, const char* format, ...) {
+    char text[256];
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    check.reports.push_back(Report{line, true, text});
+}
+
+// Children that name nothing, and child references that close a cycle: a
+// depth-first walk in the order the saver's preparation takes, from item 1
+// first, so that the reference reported is the one the saver leaves out.
+static void WarnReferences(Check& check, const Mobile& mobile) {
+    uint32_t count = mobile.items.count;
+    for (uint32_t n = 0; n < count; n++) {
+        const MobileItem& item = mobile.items[n];
+        if (!item.defined || item.isend)
+            continue;
+        const Attachment* sides[2] = {&item.left, &item.right};
+        for (int side = 0; side < 2; side++) {
+            int32_t child = sides[side]->item;
+            const char* name = side == 0 ? "left" : "right";
+            if (child < 0 || (uint32_t)child >= count)
+                Warn(check, LineOf(check.itemLine, (int32_t)n),
+                     "item %u: %s child %d is outside the item table", n, name, (int)child);
+            else if (!mobile.items[(uint32_t)child].defined)
+                Warn(check, LineOf(check.itemLine, (int32_t)n),
+                     "item %u: %s child %d is not defined", n, name, (int)child);
+        }
+    }
+
+    std::vector<uint8_t> state(count, 0); // 0 unseen, 1 open, 2 done
+    std::vector<std::pair<int32_t, int>> stack;
+    std::vector<int32_t> roots;
+    roots.push_back(1);
+    for (uint32_t n = 0; n < count; n++)
+        roots.push_back((int32_t)n);
+    for (int32_t root : roots) {
+        if (!FindItem(mobile, root) || state[(size_t)root] != 0)
+            continue;
+        stack.push_back({root, 0});
+        state[(size_t)root] = 1;
+        while (!stack.empty()) {
+            int32_t n = stack.back().first;
+            int side = stack.back().second++;
+            const MobileItem& item = mobile.items[(uint32_t)n];
+            if (item.isend || side == 2) {
+                state[(size_t)n] = 2;
+                stack.pop_back();
+                continue;
+            }
+            int32_t child = side == 0 ? item.left.item : item.right.item;
+            if (!FindItem(mobile, child))
+                continue;
+            if (state[(size_t)child] == 1)
+                Warn(check, LineOf(check.itemLine, n), "item %d: %s child %d closes a cycle",
+                     (int)n, side == 0 ? "left" : "right", (int)child);
+            else if (state[(size_t)child] == 0) {
+                state[(size_t)child] = 1;
+                stack.push_back({child, 0});
+            }
+        }
+    }
+}
+
+static void WarnItems(Check& check, const Mobile& mobile) {
+    std::vector<uint8_t> reachable(mobile.items.count, 0);
+    for (uint32_t i = 0; i < mobile.reachable.count; i++)
+        reachable[(size_t)mobile.reachable[i]] = 1;
+    for (uint32_t n = 0; n < mobile.items.count; n++) {
+        const MobileItem& item = mobile.items[n];
+        if (!item.defined)
+            continue;
+        uint32_t line = LineOf(check.itemLine, (int32_t)n);
+        if (LineOf(check.blockLine, item.desc) == 0)
+            Warn(check, line, "item %u: desc %d names no shape", n, (int)item.desc);
+        if (!reachable[n])
+            Warn(check, line, "item %u is not reachable from item 1", n);
+    }
+}
+
+// Begin and End in pairs, and whole primitives in every group.
+static void WarnGroups(Check& check, const Mobile& mobile) {
+    for (uint32_t d = 0; d < mobile.shapes.count && d < check.commandLines.size(); d++) {
+        const ShapeList& list = mobile.shapes[d];
+        const std::vector<uint32_t>& lines = check.commandLines[d];
+        int open = -1; // the Begin command of the open group
+        uint32_t vertices = 0;
+        for (uint32_t i = 0; i < list.count && i < lines.size(); i++) {
+            ShapeOp op = list[i].op;
+            if (op == BeginTriangles || op == BeginQuads || op == BeginLines) {
+                if (open >= 0)
+                    Warn(check, lines[i], "sglBegin inside a group that has no sglEnd yet");
+                open = (int)i;
+                vertices = 0;
+            } else if (op == Vertex3) {
+                vertices++;
+            } else if (op == End) {
+                if (open < 0) {
+                    Warn(check, lines[i], "sglEnd without sglBegin");
+                    continue;
+                }
+                ShapeOp kind = list[(uint32_t)open].op;
+                uint32_t per = kind == BeginTriangles ? 3 : kind == BeginQuads ? 4 : 2;
+                if (vertices % per != 0)
+                    Warn(check, lines[(size_t)open],
+                         "group of %s has %u vertices, not a multiple of %u",
+                         kind == BeginTriangles ? "triangles"
+                         : kind == BeginQuads   ? "quads"
+                                                : "lines",
+                         vertices, per);
+                open = -1;
+            }
+        }
+        if (open >= 0)
+            Warn(check, lines[(size_t)open], "sglBegin without sglEnd");
+    }
+}
+
+void AddWarnings(Check& check, const Mobile& mobile) {
+    size_t first = check.reports.size();
+    WarnReferences(check, mobile);
+    WarnItems(check, mobile);
+    WarnGroups(check, mobile);
+    std::stable_sort(check.reports.begin() + (long)first, check.reports.end(),
+                     [](const Report& a, const Report& b) { return a.line < b.line; });
+}

@@ -1,0 +1,34 @@
+// The checker's knowledge beyond the saver's: which line made which item,
+// block and command, and the warnings drawn from it.
+#pragma once
+
+#include <stdint.h>
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+#include "mobile/mobile.h"
+
+struct Report {
+    uint32_t line; // 1-based; 0 for the end of the text
+    bool warning;  // an author warning rather than one of the saver's messages
+    std::string text;
+};
+
+struct Check {
+    std::vector<Report> reports;     // the saver's messages in order, then warnings
+    std::vector<uint32_t> itemLine;  // per item number: the line that stored it
+    std::vector<uint32_t> blockLine; // per desc number: the desc line of its stored block
+    std::vector<std::vector<uint32_t>> commandLines; // per desc number: line of each command
+};
+
+// Parses like ParseMobileDescription, line by line with the very same code,
+// noting where each item, block and command came from.
+void ParseWithSideTables(Check& check, Mobile& mobile, const char* bytes, uint32_t count);
+
+// Appends the author warnings, ordered by line.
+void AddWarnings(Check& check, const Mobile& mobile);
+
+void PrintJson(FILE* out, const Mobile& mobile);
+void PrintStats(FILE* out, const Check& check, const Mobile& mobile);
