@@ -23,6 +23,12 @@ wine_boot() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     "$WINE_LOADER" wineboot -i </dev/null >/dev/null 2>&1
     "$WINE_SERVER" -p </dev/null >/dev/null 2>&1
+    # The virtual display has no window manager: windows Wine leaves to one
+    # cost seconds each waiting for answers that never come.
+    if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+        "$WINE_LOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+            </dev/null >/dev/null 2>&1
+    fi
 }
 
 wine_stop() {
