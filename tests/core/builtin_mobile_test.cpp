@@ -157,14 +157,15 @@ TEST_F(BuiltinMobile, IsPlainAsciiWithCrLfLinesAndParsesWithoutAMessage) {
             ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at byte " << i;
             lines++;
         }
-        if (c == '\r')
+        if (c == '\r') {
             ASSERT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "bare CR at byte " << i;
+        }
     }
     EXPECT_GT(lines, 1500u);
-    EXPECT_EQ(0, text.compare(text.find("perspective"), std::string::npos,
-                              "perspective: 45,3,90 lookat=22 timef=1 background=0.1,0.1,0.2  "
-                              "perimeter=52  thread=0.08,0.2,0.2,0.3 periodicity=0",
-                              0, 105));
+    const std::string directive = "\r\nperspective: 45,3,90 lookat=22 timef=1 "
+                                  "background=0.1,0.1,0.2  perimeter=52  "
+                                  "thread=0.08,0.2,0.2,0.3 periodicity=0\r\n";
+    EXPECT_NE(std::string::npos, text.find(directive));
 
     Parse(text);
     EXPECT_TRUE(Texts().empty()) << Texts()[0];
@@ -242,7 +243,7 @@ TEST_F(BuiltinMobile, MovesWithTheFiguresFrequencies) {
     EXPECT_NEAR(amplitude * sin(1.9 * M_PI), Item(1).angle, 0.05);
 
     std::string periodic = text;
-    size_t at = periodic.find("periodicity=0");
+    size_t at = periodic.find("periodicity=0\r\n", periodic.find("\r\nperspective:"));
     ASSERT_NE(std::string::npos, at);
     periodic.replace(at, 13, "periodicity=300");
     Parse(periodic, 5000);
