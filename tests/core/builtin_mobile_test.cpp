@@ -16,6 +16,8 @@
 
 namespace {
 
+const double kPi = 3.14159265358979323846;
+
 std::string BuiltinText() {
 #ifdef _WIN32
     HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(1), (LPCSTR)RT_RCDATA);
@@ -240,7 +242,7 @@ TEST_F(BuiltinMobile, MovesWithTheFiguresFrequencies) {
     // At the start item 1 stands 1.9 half-periods into its swing
     // (t = 1016.43 scaled seconds): sin(1.9 pi) of its 831-degree amplitude.
     double amplitude = 5.29 * 3.14159274 / 0.02;
-    EXPECT_NEAR(amplitude * sin(1.9 * M_PI), Item(1).angle, 0.05);
+    EXPECT_NEAR(amplitude * sin(1.9 * kPi), Item(1).angle, 0.05);
 
     std::string periodic = text;
     size_t at = periodic.find("periodicity=0\r\n", periodic.find("\r\nperspective:"));
@@ -248,8 +250,8 @@ TEST_F(BuiltinMobile, MovesWithTheFiguresFrequencies) {
     periodic.replace(at, 13, "periodicity=300");
     Parse(periodic, 5000);
     EXPECT_TRUE(Texts().empty());
-    EXPECT_NEAR(2 * M_PI / 300, Item(1).omega, 1e-6);
+    EXPECT_NEAR(2 * kPi / 300, Item(1).omega, 1e-6);
     EXPECT_NEAR(0.71209437, Item(8).omega, 1e-7);
     // Start offset exactly 285: item 1's phase is 285 * 2 pi / 300 = 1.9 pi.
-    EXPECT_NEAR(amplitude * sin(1.9 * M_PI), Item(1).angle, 0.05);
+    EXPECT_NEAR(amplitude * sin(1.9 * kPi), Item(1).angle, 0.05);
 }
