@@ -1,0 +1,23 @@
+// Placeholders until configuration, install and the preview tool launcher
+// are written: each says in the trace that it ran and does nothing.
+#include "config/runners.h"
+#include "host/trace.h"
+
+void RunConfigSheet(HWND) {
+    Trace("RunConfigSheet: not written yet");
+}
+void InstallSaver() {
+    Trace("InstallSaver: not written yet");
+}
+void UninstallSaver() {
+    Trace("UninstallSaver: not written yet");
+}
+
+HWND LaunchPreviewTool() {
+    Trace("LaunchPreviewTool: not written yet");
+    return nullptr;
+}
+
+LRESULT CALLBACK MonitorControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,188 @@
+#include "host/saver_window.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "host/saver_host.h"
+#include "host/system_settings.h"
+#include "host/trace.h"
+#include "mobile/platform.h"
+#include "scene/saver_scene.h"
+
+bool IsSaverWindow(HWND window) {
+    char name[100];
+    return GetClassNameA(window, name, sizeof name) > 0 && strncmp(name, "ScrClass", 8) == 0;
+}
+
+// Windows of the other monitors close the saver through the primary window,
+// the first one created. Should the primary have no scene, its owner link
+// still names it.
+static HWND CloseTarget(HWND window, int32_t windowIndex) {
+    if (windowIndex < 1)
+        return window;
+    if (host.scenes.count > 0 && host.scenes[0])
+        return host.scenes[0]->window;
+    HWND owner = GetWindow(window, GW_OWNER);
+    return owner ? owner : window;
+}
+
+static LRESULT RequestClose(HWND target, const char* traceLine) {
+    Trace(traceLine);
+    host.closeRequested = true;
+    PostMessageA(target, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+static bool DismissalLive() {
+    return host.mode == ModeSaver && !host.dismissalSuspended;
+}
+
+static bool IsCameraKey(WPARAM key) {
+    return key >= VK_PRIOR && key <= VK_DOWN;
+}
+
+static void OnCreate(HWND window, const CREATESTRUCTA* create) {
+    int32_t windowIndex = *(const int32_t*)create->lpCreateParams;
+    SetWindowLongA(window, 0, windowIndex);
+    Trace("WM_CREATE");
+    SaverScene* scene = (SaverScene*)calloc(1, sizeof(SaverScene));
+    if (scene)
+        ConstructScene(*scene, window, windowIndex);
+    SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)scene);
+    TablePush(host.scenes, scene);
+}
+
+static void OnPaint(HWND window, SaverScene* scene) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    if (scene)
+        PaintScene(*scene, dc, client);
+    EndPaint(window, &paint);
+}
+
+static LRESULT OnMouseMove(HWND target) {
+    if (!DismissalLive() || host.debugMode)
+        return 0;
+    // Measured from where the saver started, axis by axis, so slow drift
+    // adds up until it passes the threshold.
+    POINT cursor;
+    GetCursorPos(&cursor);
+    long long dx = llabs((long long)cursor.x - host.referenceCursor.x);
+    long long dy = llabs((long long)cursor.y - host.referenceCursor.y);
+    long long threshold = host.settings.mouseThreshold;
+    if (dx > threshold || dy > threshold)
+        return RequestClose(target, "WM_MOUSEMOVE: gone beyond threshold, sending close");
+    return 0;
+}
+
+static void OnClose(HWND window, int32_t windowIndex) {
+    if (windowIndex >= 1)
+        return; // another monitor's window never closes by itself
+    if (windowIndex == -1) {
+        DestroyWindow(window);
+        return;
+    }
+    // A close the saver did not ask for itself (another program's) is ignored.
+    if (!host.closeRequested || host.dismissalSuspended)
+        return;
+    Trace("WM_CLOSE: maybe we need a password");
+    DWORD elapsed = TickCount() - host.startTick; // unsigned: safe across the wrap
+    if ((unsigned long long)elapsed > (unsigned long long)host.settings.passwordDelay * 1000) {
+        host.dismissalSuspended = true;
+        SendMessageA(window, WM_SETCURSOR, 0, 0); // the arrow, for the dialog
+        bool passed = VerifySaverPassword(window);
+        host.dismissalSuspended = false;
+        SendMessageA(window, WM_SETCURSOR, 0, 0);
+        // Mouse travel during the dialog must not dismiss again by itself.
+        GetCursorPos(&host.referenceCursor);
+        if (!passed) {
+            Trace("WM_CLOSE: but failed password, so doing nothing");
+            return;
+        }
+    }
+    Trace("WM_CLOSE: doing a DestroyWindow");
+    DestroyWindow(window);
+}
+
+static void OnDestroy(HWND window, int32_t windowIndex, SaverScene* scene) {
+    Trace("WM_DESTROY.");
+    SetWindowLongA(window, 0, 0);
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    // Entries stay, so the primary's stays first; only the pointer goes.
+    for (uint32_t i = 0; scene && i < host.scenes.count; i++)
+        if (host.scenes[i] == scene)
+            host.scenes[i] = nullptr;
+    if (scene) {
+        TeardownScene(*scene);
+        free(scene);
+    }
+    if ((windowIndex == 0 && host.mode == ModeSaver) || host.mode == ModePreview)
+        PostQuitMessage(0);
+}
+
+LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    int32_t windowIndex = (int32_t)GetWindowLongA(window, 0);
+    SaverScene* scene = (SaverScene*)GetWindowLongPtrA(window, GWLP_USERDATA);
+
+    switch (message) {
+    case WM_CREATE:
+        OnCreate(window, (const CREATESTRUCTA*)lParam);
+        break;
+    case WM_TIMER:
+        if (scene)
+            RenderFrame(*scene);
+        break;
+    case WM_PAINT:
+        OnPaint(window, scene);
+        return 0;
+    case WM_KEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        if (!DismissalLive())
+            break;
+        if (message == WM_KEYDOWN && windowIndex == 0 && IsCameraKey(wParam)) {
+            if (scene)
+                OnCameraKey(*scene, wParam);
+            return 0;
+        }
+        return RequestClose(CloseTarget(window, windowIndex), "WM_BUTTONDOWN: sending close");
+    case WM_MOUSEMOVE:
+        return OnMouseMove(CloseTarget(window, windowIndex));
+    case WM_SYSCOMMAND:
+        if (host.mode != ModeSaver)
+            break;
+        if (wParam == SC_SCREENSAVE) {
+            Trace("WM_SYSCOMMAND: gobbling up a SC_SCREENSAVE to stop a new saver from running.");
+            return 0;
+        }
+        if (wParam == SC_CLOSE && !host.debugMode) {
+            Trace("WM_SYSCOMMAND: gobbling up a SC_CLOSE");
+            return 0;
+        }
+        break;
+    case WM_ACTIVATE:
+    case WM_ACTIVATEAPP:
+    case WM_NCACTIVATE:
+        if (DismissalLive() && LOWORD(wParam) == 0 && !IsSaverWindow((HWND)lParam) &&
+            !host.debugMode)
+            return RequestClose(CloseTarget(window, windowIndex),
+                                "WM_ACTIVATE: about to inactive window, so sending close");
+        break;
+    case WM_CLOSE:
+        OnClose(window, windowIndex);
+        return 0;
+    case WM_DESTROY:
+        OnDestroy(window, windowIndex, scene);
+        break;
+    case WM_SETCURSOR:
+        if (host.mode == ModeSaver && !host.dismissalSuspended && !host.debugMode)
+            SetCursor(nullptr);
+        else
+            SetCursor(LoadCursorA(nullptr, (LPCSTR)IDC_ARROW));
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,95 @@
+#include "host/saver_windows.h"
+
+#include <string.h>
+
+#include "host/saver_host.h"
+#include "mobile/platform.h"
+
+BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT rect, LPARAM) {
+    if (rect->left == 0 && rect->top == 0) {
+        if (TableReserve(host.monitors, host.monitors.count + 1)) {
+            memmove(&host.monitors[1], &host.monitors[0], host.monitors.count * sizeof(RECT));
+            host.monitors[0] = *rect;
+            host.monitors.count++;
+        }
+    } else {
+        TablePush(host.monitors, *rect);
+    }
+    return TRUE;
+}
+
+typedef BOOL(WINAPI* EnumDisplayMonitorsProc)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);
+
+void CollectMonitors(bool simulateMonitors) {
+    host.monitors.count = 0;
+    LONG width = GetSystemMetrics(SM_CXSCREEN);
+    if (simulateMonitors) {
+        // Three "monitors" on the primary screen, for trying multi-monitor
+        // behaviour on one: a primary in the middle and two others.
+        LONG q = width / 4, t = 2 * width / 3;
+        RECT simulated[3] = {{q, q, t, t}, {0, q, q, 2 * q}, {t, 2 * t - width, width, t}};
+        for (RECT& rect : simulated)
+            TablePush(host.monitors, rect);
+    } else if (GetSystemMetrics(SM_CMONITORS) > 1) {
+        // Looked up by name: systems before it have no such function.
+        HMODULE user32 = LoadLibraryA("user32.dll");
+        if (user32) {
+            EnumDisplayMonitorsProc enumerate =
+                (EnumDisplayMonitorsProc)(void*)GetProcAddress(user32, "EnumDisplayMonitors");
+            if (enumerate)
+                enumerate(nullptr, nullptr, CollectMonitor, 0);
+            FreeLibrary(user32);
+        }
+    }
+    if (host.monitors.count == 0) {
+        RECT screen = {0, 0, width, GetSystemMetrics(SM_CYSCREEN)};
+        TablePush(host.monitors, screen);
+    }
+}
+
+static HWND CreatePreviewWindow(HWND parent) {
+    RECT area = {0, 0, 0, 0};
+    GetWindowRect(parent, &area);
+    int32_t windowIndex = -1;
+    return CreateWindowExA(0, "ScrClass", "", WS_CHILD | WS_VISIBLE, 0, 0, area.right - area.left,
+                           area.bottom - area.top, parent, nullptr, host.instance, &windowIndex);
+}
+
+static HWND CreateFullScreenWindows() {
+    GetCursorPos(&host.referenceCursor);
+    host.startTick = TickCount();
+    HWND primary = nullptr;
+    for (uint32_t i = 0; i < host.monitors.count; i++) {
+        const RECT& rect = host.monitors[i];
+        // Created synchronously: WM_CREATE reads the index before the next turn.
+        int32_t windowIndex = (int32_t)i;
+        HWND window =
+            CreateWindowExA(host.debugMode ? 0 : WS_EX_TOPMOST, "ScrClass", "",
+                            WS_POPUP | WS_VISIBLE, rect.left, rect.top, rect.right - rect.left,
+                            rect.bottom - rect.top, primary, nullptr, host.instance, &windowIndex);
+        if (i == 0)
+            primary = window; // owns the others, so it takes them down with it
+    }
+    return primary;
+}
+
+void RunSaverWindows(HWND parentWindow, bool simulateMonitors) {
+    bool fullScreen = host.mode != ModePreview;
+    if (fullScreen)
+        CollectMonitors(simulateMonitors);
+    HWND ending = fullScreen ? CreateFullScreenWindows() : CreatePreviewWindow(parentWindow);
+    if (ending) {
+        int scratch = 0;
+        if (host.mode == ModeSaver)
+            SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &scratch, 0);
+        MSG message;
+        // -1 (an error) ends the loop too rather than spinning on it.
+        while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        if (host.mode == ModeSaver)
+            SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, &scratch, 0);
+    }
+    TableFree(host.scenes);
+}

@@ -1,0 +1,18 @@
+// The saver's windows and the program's only message loop: one child in the
+// preview, or one top-level window per monitor, primary first, full screen.
+#pragma once
+
+#include <windows.h>
+
+// Returns when the loop ends (the ending window posted the quit message) or
+// when the window that would end it could not be created.
+void RunSaverWindows(HWND parentWindow, bool simulateMonitors);
+
+// EnumDisplayMonitors callback: the primary monitor (the one at 0, 0) goes
+// to the front of host.monitors, every other one to the end.
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC deviceContext, LPRECT monitorRectangle,
+                             LPARAM data);
+
+// Fills host.monitors: three rectangles on the primary screen when
+// simulating, else every monitor, else the one screen.
+void CollectMonitors(bool simulateMonitors);
