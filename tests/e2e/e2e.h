@@ -1,0 +1,116 @@
+// What the end-to-end tests share: a fixture that starts each test from the
+// saver's defaults (no stored camera, no mouse threshold or password delay
+// in the system's screen-saver settings), parks the cursor at a known point
+// and kills whatever saver process a test leaves running.
+#pragma once
+
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/robot/robot.h"
+
+namespace e2e {
+
+const char* const kSettingsKey = "Software\\Palvane\\Hanging Mobile";
+const char* const kSystemKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
+const int kScreenWidth = 1024, kScreenHeight = 768;
+// Where the cursor rests when a saver starts: the middle of the screen.
+const POINT kHome = {512, 384};
+
+const unsigned kBackground = 0x1A1A33; // the built-in mobile's 0.1, 0.1, 0.2
+const unsigned kBlack = 0x000000;
+
+inline RECT Rect(int left, int top, int right, int bottom) {
+    RECT rect = {left, top, right, bottom};
+    return rect;
+}
+
+inline bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+inline std::string Show(const RECT& r) {
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+           std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+}
+
+// The mobile is on show in an area when its background fills much of it
+// and enough pixels of other colours (the pieces and their strings) stand
+// out from it.
+inline bool ShowsMobile(const robot::Picture& picture) {
+    size_t all = picture.pixels.size();
+    size_t background = robot::CountColour(picture, kBackground, 2);
+    size_t pieces = all - background - robot::CountColour(picture, kBlack);
+    return background > all / 4 && pieces > all / 200;
+}
+
+inline bool WaitForMobile(const RECT& area, DWORD timeoutMs = robot::kPatience) {
+    return robot::WaitUntil([&] { return ShowsMobile(robot::CaptureScreen(area)); }, timeoutMs);
+}
+
+// A stored per-saver integer, or `fallback` when there is none.
+inline int StoredSetting(const char* name, int fallback) {
+    DWORD value = 0;
+    return robot::ReadDword(HKEY_CURRENT_USER, kSettingsKey, name, &value) ? (int)value : fallback;
+}
+
+struct SaverTest : testing::Test {
+    robot::Process saver = {};
+    std::vector<HWND> robotWindows;
+
+    void SetUp() override {
+        robot::DeleteKey(HKEY_CURRENT_USER, kSettingsKey);
+        for (const char* name : {"Mouse Threshold", "Password Delay"})
+            robot::DeleteValue(HKEY_CURRENT_USER, kSystemKey, name);
+        robot::MoveCursor(kHome.x, kHome.y);
+    }
+
+    void TearDown() override {
+        robot::Stop(saver);
+        for (HWND window : robotWindows)
+            DestroyWindow(window);
+        robot::Pump();
+        robot::DeleteKey(HKEY_CURRENT_USER, kSettingsKey);
+        for (const char* name : {"Mouse Threshold", "Password Delay"})
+            robot::DeleteValue(HKEY_CURRENT_USER, kSystemKey, name);
+    }
+
+    HWND OpenRobotWindow(const RECT& rect, const char* title = "robot") {
+        HWND window = robot::OpenWindow(rect, title);
+        if (window)
+            robotWindows.push_back(window);
+        return window;
+    }
+
+    // Starts the saver with the arguments and waits for `count` top-level
+    // saver windows; fails the test when they do not come.
+    std::vector<HWND> StartSaver(const std::string& arguments, size_t count = 1) {
+        std::vector<HWND> windows;
+        EXPECT_TRUE(robot::Start(saver, arguments)) << robot::SaverPath();
+        EXPECT_TRUE(robot::WaitForTopLevelWindows(saver.id, "ScrClass", count, &windows))
+            << arguments << ": " << windows.size() << " saver windows";
+        return windows;
+    }
+
+    // The saver ended by itself, with exit code 0.
+    void ExpectEndsWithZero(const char* why) {
+        DWORD code = 0xBAD;
+        ASSERT_TRUE(robot::WaitForExit(saver, &code)) << why << ": the saver still runs";
+        EXPECT_EQ(0u, code) << why;
+    }
+
+    // A round trip through the saver's input queue: a Right-arrow key goes
+    // to the primary window, whose scene stores the turned longitude. Once
+    // the store shows it, every input sent before the key was handled too.
+    bool CameraRoundTrip() {
+        int before = StoredSetting("longitude", 0);
+        int expected = before + 1 > 360 ? before + 1 - 360 : before + 1;
+        robot::PressKey(VK_RIGHT);
+        return robot::WaitUntil([&] { return StoredSetting("longitude", -1) == expected; });
+    }
+};
+
+} // namespace e2e
