@@ -10,8 +10,7 @@ namespace {
 const char kScreenSaversKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
 
 typedef BOOL(WINAPI* VerifyPwdProc)(HWND window);
-typedef DWORD(WINAPI* ChangePwdProc)(LPCSTR provider, HWND owner, DWORD reserved1,
-                                     DWORD reserved2);
+typedef DWORD(WINAPI* ChangePwdProc)(LPCSTR provider, HWND owner, DWORD reserved1, DWORD reserved2);
 typedef int32_t(WINAPI* AgentDetectProc)();
 typedef void(WINAPI* AgentChangedProc)();
 
