@@ -18,11 +18,12 @@ std::string GenerateDescription(int scale) {
     char line[200];
     for (int n = 1; n <= items; n++) {
         int desc = 1 + (n - 1) % blocks;
-        if (2 * n + 1 <= items)
+        // With an even count the last branch has one child, hung on both arms.
+        if (2 * n <= items)
             snprintf(line, sizeof line,
                      "branch %d: desc=%d mass=0.2 radius=4 above=5.5 string=0.1 "
                      "left=-2.9,-0.3,%d right=3.3,-0.3,%d\r\n",
-                     n, desc, 2 * n, 2 * n + 1);
+                     n, desc, 2 * n, 2 * n + 1 <= items ? 2 * n + 1 : 2 * n);
         else
             snprintf(line, sizeof line, "end %d: desc=%d mass=0.3 radius=2 above=4 string=0.06\r\n",
                      n, desc);
