@@ -38,7 +38,10 @@ std::vector<Matrix>& Stack() {
 }
 
 void Record(const char* name, std::initializer_list<double> args) {
-    glRecording.calls.push_back(GlCall{name, std::vector<double>(args)});
+    GlCall call = {name, {}, 0};
+    for (double arg : args)
+        call.args[call.argCount++] = arg;
+    glRecording.calls.push_back(call);
 }
 
 void MultiplyCurrent(const Matrix& by) {
@@ -57,17 +60,19 @@ void ResetGlRecording() {
 std::vector<GlCall> CallsNamed(const char* names) {
     std::string wanted = std::string(" ") + names + " ";
     std::vector<GlCall> out;
-    for (const GlCall& call : glRecording.calls)
-        if (wanted.find(" " + call.name + " ") != std::string::npos)
+    for (const GlCall& call : glRecording.calls) {
+        std::string name = std::string(" ") + call.name + " ";
+        if (wanted.find(name) != std::string::npos)
             out.push_back(call);
+    }
     return out;
 }
 
 std::string Describe(const std::vector<GlCall>& calls) {
     std::string out;
     for (const GlCall& call : calls) {
-        out += call.name + "(";
-        for (size_t i = 0; i < call.args.size(); i++) {
+        out += std::string(call.name) + "(";
+        for (int i = 0; i < call.argCount; i++) {
             char number[32];
             snprintf(number, sizeof number, "%s%g", i ? "," : "", call.args[i]);
             out += number;

@@ -4,18 +4,20 @@
 // exact call sequence and where vertices end up in the scene.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
 struct GlCall {
-    std::string name;
-    std::vector<double> args;
+    const char* name; // the function's name, a literal
+    double args[9];
+    int argCount;
 };
 
 struct GlRecording {
     std::vector<GlCall> calls;
     // Every glVertex3f, transformed by the model-view matrix current then.
-    std::vector<std::vector<double>> sceneVertices;
+    std::vector<std::array<double, 3>> sceneVertices;
     int maxModelViewDepth = 1;
 };
 

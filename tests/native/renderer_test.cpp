@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <math.h>
+#include <string.h>
 
 #include <vector>
 
@@ -72,8 +73,8 @@ int Count(const char* name) {
 }
 
 std::vector<double> Midpoint(size_t i, size_t j) {
-    const std::vector<double>& a = glRecording.sceneVertices.at(i);
-    const std::vector<double>& b = glRecording.sceneVertices.at(j);
+    const std::array<double, 3>& a = glRecording.sceneVertices.at(i);
+    const std::array<double, 3>& b = glRecording.sceneVertices.at(j);
     return {(a[0] + b[0]) / 2, (a[1] + b[1]) / 2, (a[2] + b[2]) / 2};
 }
 
@@ -229,7 +230,7 @@ TEST(DrawMobileFrame, ClearsPlacesTheCameraOnTheProjectionAndRestoresIt) {
               Describe(frame));
     std::vector<GlCall> lookAt = CallsNamed("gluLookAt");
     ASSERT_EQ(1u, lookAt.size());
-    const std::vector<double>& a = lookAt[0].args;
+    std::vector<double> a(lookAt[0].args, lookAt[0].args + lookAt[0].argCount);
     EXPECT_NEAR(48.864, a[0], 0.001);
     EXPECT_NEAR(-4.215, a[1], 0.001);
     EXPECT_EQ(0, a[2]);
