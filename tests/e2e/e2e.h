@@ -47,8 +47,19 @@ inline bool ShowsMobile(const robot::Picture& picture) {
     return background > all / 4 && pieces > all / 200;
 }
 
+// When the mobile does not come, the screen is saved beside the test
+// program as <test name>.bmp for a person to look at.
 inline bool WaitForMobile(const RECT& area, DWORD timeoutMs = robot::kPatience) {
-    return robot::WaitUntil([&] { return ShowsMobile(robot::CaptureScreen(area)); }, timeoutMs);
+    if (robot::WaitUntil([&] { return ShowsMobile(robot::CaptureScreen(area)); }, timeoutMs))
+        return true;
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "e2e";
+    for (char& c : name)
+        if (c == '/')
+            c = '_';
+    robot::SaveBitmap(robot::CaptureScreen(Rect(0, 0, kScreenWidth, kScreenHeight)),
+                      robot::OwnFolder() + name + ".bmp");
+    return false;
 }
 
 // A stored per-saver integer, or `fallback` when there is none.
@@ -109,7 +120,9 @@ struct SaverTest : testing::Test {
         int before = StoredSetting("longitude", 0);
         int expected = before + 1 > 360 ? before + 1 - 360 : before + 1;
         robot::PressKey(VK_RIGHT);
-        return robot::WaitUntil([&] { return StoredSetting("longitude", -1) == expected; });
+        robot::WaitUntil(
+            [&] { return StoredSetting("longitude", -1) == expected || !robot::Running(saver); });
+        return StoredSetting("longitude", -1) == expected;
     }
 };
 

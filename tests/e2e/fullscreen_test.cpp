@@ -24,10 +24,13 @@ struct FullScreenTest : SaverTest {
             << "the saver's window never became the foreground window";
     }
 
+    // Use inside ASSERT_NO_FATAL_FAILURE: once the saver is gone, the rest
+    // of a test has nothing to drive.
     void ExpectStillRunning(const char* after) {
-        EXPECT_TRUE(CameraRoundTrip()) << after << ": the saver stopped taking keys";
-        EXPECT_TRUE(robot::Running(saver)) << after;
-        EXPECT_TRUE(IsWindow(primary)) << after;
+        bool turned = CameraRoundTrip();
+        ASSERT_TRUE(robot::Running(saver)) << after << ": the saver ended";
+        ASSERT_TRUE(IsWindow(primary)) << after;
+        ASSERT_TRUE(turned) << after << ": the saver stopped taking keys";
     }
 };
 
@@ -92,7 +95,7 @@ TEST_F(FullScreenTest, CursorTravelEndsTheSaverOnlyBeyondTheDefaultThresholdOnEi
     for (const POINT& point : within) {
         robot::MoveCursor(point.x, point.y);
         std::string where = std::to_string(point.x) + "," + std::to_string(point.y);
-        ExpectStillRunning(where.c_str());
+        ASSERT_NO_FATAL_FAILURE(ExpectStillRunning(where.c_str()));
     }
     // Travel is measured from where the cursor was at the start, not from
     // the last move, and one more pixel on one axis is enough.
@@ -104,30 +107,49 @@ TEST_F(FullScreenTest, AStoredMouseThresholdReplacesTheDefault) {
     ASSERT_TRUE(robot::WriteDword(HKEY_CURRENT_USER, kSystemKey, "Mouse Threshold", 200));
     StartFullScreen();
     robot::MoveCursor(kHome.x + 200, kHome.y - 150);
-    ExpectStillRunning("200 pixels right");
+    ASSERT_NO_FATAL_FAILURE(ExpectStillRunning("200 pixels right"));
     robot::MoveCursor(kHome.x - 201, kHome.y);
     ExpectEndsWithZero("201 pixels left");
 }
 
+// The creatures' red crests sit on top of them: seen from above (the
+// default latitude 20 or more) they show whatever the pieces' twist, seen
+// from below they are hidden behind the bodies.
+size_t CrestPixels() {
+    return robot::CountColour(robot::CaptureScreen(Rect(0, 0, kScreenWidth, kScreenHeight)),
+                              robot::Rgb(255, 0, 0), 40);
+}
+
 TEST_F(FullScreenTest, CameraKeysTurnTheViewStoreItAndDoNotEndTheSaver) {
     StartFullScreen();
-    // From the default camera, latitude 20 and longitude 0.
+    ASSERT_TRUE(WaitForMobile(Rect(0, 0, kScreenWidth, kScreenHeight)));
+    size_t fromAbove = CrestPixels();
+    ASSERT_GT(fromAbove, 1000u) << "crests seen from the default camera";
+
     struct Step {
         WORD key;
         int latitude, longitude;
-    } steps[] = {{VK_PRIOR, 5, 0},   {VK_NEXT, 20, 0},    {VK_END, 20, 15}, {VK_HOME, 20, 0},
-                 {VK_LEFT, 20, 359}, {VK_RIGHT, 20, 360}, {VK_UP, 19, 360}, {VK_DOWN, 20, 360}};
+    } steps[] = {
+        {VK_PRIOR, 5, 0},     {VK_NEXT, 20, 0},     {VK_END, 20, 15},     {VK_HOME, 20, 0},
+        {VK_LEFT, 20, 359},   {VK_RIGHT, 20, 360},  {VK_UP, 19, 360},     {VK_DOWN, 20, 360},
+        {VK_PRIOR, 5, 360},   {VK_PRIOR, -10, 360}, {VK_PRIOR, -25, 360}, {VK_PRIOR, -40, 360},
+        {VK_PRIOR, -55, 360}, {VK_PRIOR, -70, 360}, {VK_PRIOR, -85, 360}, {VK_PRIOR, -85, 360}};
     for (const Step& step : steps) {
         robot::PressKey(step.key);
-        EXPECT_TRUE(robot::WaitUntil([&] {
+        auto stored = [&] {
             return StoredSetting("latitude", -999) == step.latitude &&
                    StoredSetting("longitude", -999) == step.longitude;
-        })) << "key "
-            << step.key << ": stored " << StoredSetting("latitude", -999) << ", "
-            << StoredSetting("longitude", -999);
+        };
+        robot::WaitUntil([&] { return stored() || !robot::Running(saver); });
+        ASSERT_TRUE(robot::Running(saver)) << "key " << step.key << " ended the saver";
+        EXPECT_TRUE(stored()) << "key " << step.key << ": stored "
+                              << StoredSetting("latitude", -999) << ", "
+                              << StoredSetting("longitude", -999);
     }
-    EXPECT_TRUE(robot::Running(saver));
-    EXPECT_TRUE(IsWindow(primary));
+    size_t fromBelow = 0;
+    EXPECT_TRUE(robot::WaitUntil([&] { return (fromBelow = CrestPixels()) < fromAbove / 20; }))
+        << fromBelow << " crest pixels from below, " << fromAbove << " from above";
+
     robot::PressKey('Q');
     ExpectEndsWithZero("a letter after the camera keys");
 }
@@ -141,7 +163,8 @@ TEST_F(FullScreenTest, CloseRequestsFromOutsideAreIgnored) {
     EXPECT_TRUE(
         SendMessageTimeoutA(primary, WM_CLOSE, 0, 0, SMTO_NORMAL, robot::kPatience, &result))
         << "the saver did not answer a sent WM_CLOSE";
-    ExpectStillRunning("WM_CLOSE and the system's close and screen-saver commands");
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectStillRunning("WM_CLOSE and the system's close and screen-saver commands"));
     robot::PressKey('Z');
     ExpectEndsWithZero("a letter after the outside requests");
 }

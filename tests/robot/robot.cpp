@@ -190,9 +190,9 @@ HWND OpenWindow(const RECT& rect, const char* title) {
         windowClass.lpszClassName = "RobotWindow";
         registered = RegisterClassA(&windowClass) != 0;
     }
-    HWND window = CreateWindowExA(0, "RobotWindow", title, WS_POPUP | WS_VISIBLE, rect.left,
-                                  rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr,
-                                  nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(0, "RobotWindow", title, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                                  rect.left, rect.top, rect.right - rect.left,
+                                  rect.bottom - rect.top, nullptr, nullptr, instance, nullptr);
     Pump();
     return window;
 }
