@@ -1,0 +1,113 @@
+// The General page: hot corners on the monitor control, mouse sensitivity,
+// password delay and the faster screen mode. It edits the system-wide saver
+// values and saves them, with the saver's own ChangeScreenMode, on OK.
+#include <windows.h>
+#include <commctrl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "config/config.h"
+#include "host/saver_host.h"
+#include "host/settings.h"
+#include "host/system_settings.h"
+#include "resources/resource.h"
+
+struct Sensitivity {
+    const char* text;
+    DWORD threshold;
+};
+
+static const Sensitivity kSensitivities[] = {
+    {"High", 0},
+    {"Normal", 200},
+    {"Low", 400},
+    {"Keyboard only (ignore mouse movement)", 999999},
+};
+const DWORD kIgnoreMouse = 999999; // also for no selection
+
+static void FillList(HWND list, const char* const* texts, int count, DWORD selected) {
+    for (int i = 0; i < count; i++)
+        SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)texts[i]);
+    // An index out of range leaves the list without a selection.
+    SendMessageA(list, CB_SETCURSEL, (WPARAM)(int)selected, 0);
+}
+
+static bool Windows9x() {
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    return version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}
+
+static INT_PTR OnInitDialog(HWND page) {
+    const SystemSaverSettings& settings = host.settings;
+    ShowWindow(GetDlgItem(page, settings.hotCornerService ? IDC_NO_AGENT_TEXT : IDC_CORNERS_TEXT),
+               SW_HIDE);
+    SetDlgItemTextA(page, IDC_CORNERS, settings.mouseCorners);
+
+    const char* const units[] = {"seconds", "minutes"};
+    FillList(GetDlgItem(page, IDC_DELAY_UNIT), units, 2, settings.passwordDelayIndex);
+    char number[16];
+    int delay = (int)settings.passwordDelay;
+    snprintf(number, sizeof number, "%i", settings.passwordDelayIndex == 1 ? delay / 60 : delay);
+    SetDlgItemTextA(page, IDC_DELAY, number);
+    SendDlgItemMessageA(page, IDC_DELAY_SPIN, UDM_SETRANGE, 0, MAKELPARAM(99, 0));
+
+    const char* sensitivities[4];
+    for (int i = 0; i < 4; i++)
+        sensitivities[i] = kSensitivities[i].text;
+    FillList(GetDlgItem(page, IDC_SENSITIVITY), sensitivities, 4, settings.mouseThresholdIndex);
+
+    host.changeScreenMode = GetSettingBool("ChangeScreenMode", false);
+    CheckDlgButton(page, IDC_FASTER_MODE, host.changeScreenMode ? BST_CHECKED : BST_UNCHECKED);
+
+    // Only the 9x family asks for the saver's password, so only there does
+    // the delay mean anything.
+    if (!Windows9x())
+        for (int id = IDC_WAIT_LABEL; id <= IDC_DELAY_TAIL; id++)
+            ShowWindow(GetDlgItem(page, id), SW_HIDE);
+    return TRUE;
+}
+
+static void Save(HWND page) {
+    SystemSaverSettings& settings = host.settings;
+    memset(settings.mouseCorners, 0, sizeof settings.mouseCorners);
+    GetDlgItemTextA(page, IDC_CORNERS, settings.mouseCorners, 5);
+
+    settings.passwordDelayIndex =
+        (DWORD)SendDlgItemMessageA(page, IDC_DELAY_UNIT, CB_GETCURSEL, 0, 0);
+    char number[16] = "";
+    GetDlgItemTextA(page, IDC_DELAY, number, sizeof number);
+    // As typed, even beyond the up-down's range.
+    int delay = atoi(number);
+    settings.passwordDelay = settings.passwordDelayIndex == 1 ? (DWORD)delay * 60 : (DWORD)delay;
+
+    LRESULT sensitivity = SendDlgItemMessageA(page, IDC_SENSITIVITY, CB_GETCURSEL, 0, 0);
+    settings.mouseThresholdIndex = (DWORD)sensitivity;
+    settings.mouseThreshold =
+        sensitivity >= 0 && sensitivity < 4 ? kSensitivities[sensitivity].threshold : kIgnoreMouse;
+    SaveSystemSaverSettings();
+
+    host.changeScreenMode = IsDlgButtonChecked(page, IDC_FASTER_MODE) == BST_CHECKED;
+    SetSettingBool("ChangeScreenMode", host.changeScreenMode);
+}
+
+static INT_PTR OnNotify(HWND page, const NMHDR* header) {
+    if (header->code != (UINT)PSN_APPLY)
+        return FALSE;
+    Save(page);
+    SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+    return TRUE;
+}
+
+INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(page);
+    case WM_NOTIFY:
+        return OnNotify(page, (const NMHDR*)lParam);
+    default:
+        return FALSE;
+    }
+}
