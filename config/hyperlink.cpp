@@ -145,14 +145,22 @@ static HFONT UnderlinedFont(HDC dc) {
     return CreateFontIndirectA(&font);
 }
 
-static LRESULT ColourLink(HGLOBAL block, LinkDialogData data, HDC dc) {
+// The link's own font is selected first: some systems colour a static before
+// they select its font. The control is then given the underlined font, so
+// that it draws with it whichever order its system uses.
+static LRESULT ColourLink(HGLOBAL block, LinkDialogData data, HDC dc, HWND control) {
     SetTextColor(dc, kLinkColour);
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    HFONT controlFont = (HFONT)SendMessageA(control, WM_GETFONT, 0, 0);
     if (!data.font) {
+        if (controlFont)
+            SelectObject(dc, controlFont);
         data.font = UnderlinedFont(dc);
         WriteRecord(block, data);
     }
     SelectObject(dc, data.font);
+    if (controlFont != data.font)
+        SendMessageA(control, WM_SETFONT, (WPARAM)data.font, FALSE);
     return (LRESULT)data.brush;
 }
 
@@ -166,7 +174,7 @@ LRESULT CALLBACK LinkDialogWindowProc(HWND dialog, UINT message, WPARAM wParam, 
         return DialogDestroyed(dialog, block, data, wParam, lParam);
     case WM_CTLCOLORSTATIC:
         if (GetPropA((HWND)lParam, kLinkProperty))
-            return ColourLink(block, data, (HDC)wParam);
+            return ColourLink(block, data, (HDC)wParam, (HWND)lParam);
         break;
     default:
         break;

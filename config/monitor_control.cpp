@@ -3,6 +3,7 @@
 // four hot-corner boxes of the corners string in its window text.
 #include <windows.h>
 #include <commctrl.h>
+#include <stddef.h>
 #include <stdint.h>
 #include <string.h>
 
@@ -154,7 +155,7 @@ static LRESULT OnPaint(HWND window) {
 static void AddChoice(HMENU menu, UINT position, const char* text, char choice, char current) {
     MENUITEMINFOA item = {};
     // The first version of the structure, which every system takes.
-    item.cbSize = CCSIZEOF_STRUCT(MENUITEMINFOA, cch);
+    item.cbSize = offsetof(MENUITEMINFOA, hbmpItem);
     item.fMask = MIIM_TYPE | MIIM_STATE | MIIM_ID;
     item.fType = MFT_STRING | MFT_RADIOCHECK;
     item.fState = choice == current ? MFS_CHECKED : MFS_UNCHECKED;
