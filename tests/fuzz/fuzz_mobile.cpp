@@ -1,5 +1,6 @@
-// libFuzzer target: any bytes through the parser, the preparation and two
-// angle updates, then the invariants the renderer relies on are checked.
+// libFuzzer target: any bytes through the parser, the preparation, two
+// angle updates and a drawn frame (into a null OpenGL), then the invariants
+// the renderer relies on are checked.
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -7,7 +8,9 @@
 #include "mobile/mobile.h"
 #include "mobile/parser.h"
 #include "mobile/platform.h"
+#include "null_gl.h"
 #include "scene/dynamics.h"
+#include "scene/renderer.h"
 
 static void Discard(const char*, void*) {}
 
@@ -42,6 +45,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (uint32_t d = 0; d < mobile.shapes.count; d++)
         for (uint32_t c = 0; c < mobile.shapes[d].count; c++)
             Require(mobile.shapes[d][c].op >= Color3 && mobile.shapes[d][c].op <= End);
+
+    // A frame ends, balances its matrix stacks and draws a bounded number
+    // of items, whatever the tree.
+    nullGl = NullGlCounts{};
+    DrawMobileFrame(mobile, 20, 0, nullptr);
+    Require(nullGl.frames == 1);
+    Require(nullGl.depth == 0);
+    Require(nullGl.items <= 16 * (uint64_t)mobile.items.count + 1024);
     FreeMobile(mobile);
     return 0;
 }
