@@ -236,17 +236,11 @@ void ClickButton(MouseButton button) {
 
 void MoveCursor(int x, int y) {
     SetCursorPos(x, y);
-    // The move reaches the X display asynchronously, and for 100 ms after a
-    // change Wine answers GetCursorPos from its own copy rather than from the
-    // display. Once that is over and the display reads back the new position,
-    // every program asking for it gets the new one.
-    Pause(150);
-    WaitUntil(
-        [&] {
-            POINT now = CursorPosition();
-            return now.x == x && now.y == y;
-        },
-        5000);
+    // The move reaches the X display asynchronously, and a program that asks
+    // for the position meanwhile may still get the old one. Reading it back
+    // here does not tell (Wine may answer this process from a stale copy),
+    // so the move is given a moment to land.
+    Pause(250);
     // Wine does not always follow SetCursorPos with a mouse message; a move
     // of no length through the input queue makes sure the window under the
     // cursor hears of the new position.
