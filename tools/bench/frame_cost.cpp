@@ -1,0 +1,148 @@
+// Frame cost against its floor, for callgrind: our frame (UpdateAngles and
+// DrawMobileFrame for the built-in mobile) issuing its calls into a null
+// OpenGL, next to the same calls replayed from flat arrays precomputed for
+// the same frames. tools/bench counts the instructions of each phase with
+// callgrind (--toggle-collect=RunOurs / RunFloor).
+//
+//   frame_cost [FRAMES]
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <vector>
+
+#include "mobile/builtin.h"
+#include "mobile/parser.h"
+#include "mobile/platform.h"
+#include "scene/dynamics.h"
+#include "scene/gl.h"
+#include "scene/renderer.h"
+
+namespace {
+
+enum Op : unsigned char {
+    OpRotate, OpTranslate, OpColour, OpBegin, OpEnd, OpVertex, OpPush, OpPop, OpMatrixMode, OpIdentity, OpClearColour,
+    OpClear, OpLookAt, OpSwap
+};
+
+struct Call {
+    Op op;
+    unsigned word;   // enum or bitfield argument
+    float f[4];      // float arguments
+    double d[9];     // gluLookAt's
+};
+
+std::vector<Call>* recording = nullptr;
+unsigned long long sink; // what the null calls leave behind, so none is optimised away
+
+void Record(Op op, unsigned word = 0, float a = 0, float b = 0, float c = 0, float e = 0) {
+    sink += op;
+    if (recording)
+        recording->push_back(Call{op, word, {a, b, c, e}, {}});
+}
+
+} // namespace
+
+// The null OpenGL: records while a frame is being captured, else does
+// nothing but leave a trace in `sink`.
+void APIENTRY glRotatef(GLfloat a, GLfloat x, GLfloat y, GLfloat z) { Record(OpRotate, 0, a, x, y, z); }
+void APIENTRY glTranslatef(GLfloat x, GLfloat y, GLfloat z) { Record(OpTranslate, 0, x, y, z); }
+void APIENTRY glColor3f(GLfloat r, GLfloat g, GLfloat b) { Record(OpColour, 0, r, g, b); }
+void APIENTRY glBegin(GLenum mode) { Record(OpBegin, mode); }
+void APIENTRY glEnd() { Record(OpEnd); }
+void APIENTRY glVertex3f(GLfloat x, GLfloat y, GLfloat z) { Record(OpVertex, 0, x, y, z); }
+void APIENTRY glPushMatrix() { Record(OpPush); }
+void APIENTRY glPopMatrix() { Record(OpPop); }
+void APIENTRY glMatrixMode(GLenum mode) { Record(OpMatrixMode, mode); }
+void APIENTRY glLoadIdentity() { Record(OpIdentity); }
+void APIENTRY glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { Record(OpClearColour, 0, r, g, b, a); }
+void APIENTRY glClear(GLbitfield mask) { Record(OpClear, mask); }
+void APIENTRY gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, GLdouble cz,
+                        GLdouble ux, GLdouble uy, GLdouble uz) {
+    sink += OpLookAt;
+    if (recording)
+        recording->push_back(Call{OpLookAt, 0, {}, {ex, ey, ez, cx, cy, cz, ux, uy, uz}});
+}
+int SwapBuffers(HDC) {
+    Record(OpSwap);
+    return 1;
+}
+
+namespace {
+
+const int kLatitude = 20, kLongitude = 0; // the default camera
+const unsigned kStart = 1000, kPeriod = 50; // one frame every 50 ms
+
+// Our frames, as the saver draws them.
+extern "C" __attribute__((noinline)) void RunOurs(Mobile& mobile, int frames) {
+    for (int i = 0; i < frames; i++) {
+        SetTestClock(kStart + (unsigned)i * kPeriod);
+        UpdateAngles(mobile);
+        DrawMobileFrame(mobile, kLatitude, kLongitude, nullptr);
+    }
+}
+
+// The floor: the same calls from flat arrays, one per frame.
+extern "C" __attribute__((noinline)) void RunFloor(const std::vector<std::vector<Call>>& frames) {
+    for (const std::vector<Call>& calls : frames) {
+        for (const Call& c : calls) {
+            switch (c.op) {
+            case OpRotate: glRotatef(c.f[0], c.f[1], c.f[2], c.f[3]); break;
+            case OpTranslate: glTranslatef(c.f[0], c.f[1], c.f[2]); break;
+            case OpColour: glColor3f(c.f[0], c.f[1], c.f[2]); break;
+            case OpBegin: glBegin(c.word); break;
+            case OpEnd: glEnd(); break;
+            case OpVertex: glVertex3f(c.f[0], c.f[1], c.f[2]); break;
+            case OpPush: glPushMatrix(); break;
+            case OpPop: glPopMatrix(); break;
+            case OpMatrixMode: glMatrixMode(c.word); break;
+            case OpIdentity: glLoadIdentity(); break;
+            case OpClearColour: glClearColor(c.f[0], c.f[1], c.f[2], c.f[3]); break;
+            case OpClear: glClear(c.word); break;
+            case OpLookAt:
+                gluLookAt(c.d[0], c.d[1], c.d[2], c.d[3], c.d[4], c.d[5], c.d[6], c.d[7], c.d[8]);
+                break;
+            case OpSwap: SwapBuffers(nullptr); break;
+            }
+        }
+    }
+}
+
+void ParseBuiltin(Mobile& mobile) {
+    SetTestClock(kStart);
+    ParseMobileDescription(mobile, builtinMobileText, builtinMobileSize);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int frames = argc > 1 ? atoi(argv[1]) : 100;
+    // Precompute the floor's arrays: the very calls of the same frames.
+    std::vector<std::vector<Call>> flat((size_t)frames);
+    {
+        Mobile mobile = {};
+        ParseBuiltin(mobile);
+        for (int i = 0; i < frames; i++) {
+            recording = &flat[(size_t)i];
+            RunOurs(mobile, 0); // keeps the symbol; nothing runs
+            SetTestClock(kStart + (unsigned)i * kPeriod);
+            UpdateAngles(mobile);
+            DrawMobileFrame(mobile, kLatitude, kLongitude, nullptr);
+        }
+        recording = nullptr;
+        FreeMobile(mobile);
+    }
+    Mobile mobile = {};
+    ParseBuiltin(mobile);
+    RunOurs(mobile, frames);
+    RunFloor(flat);
+    size_t calls = 0, vertices = 0;
+    for (const Call& c : flat[0]) {
+        calls++;
+        vertices += c.op == OpVertex;
+    }
+    printf("frames %d, calls per frame %zu, vertices per frame %zu (%llu)\n", frames, calls,
+           vertices, sink & 1);
+    FreeMobile(mobile);
+    return 0;
+}
