@@ -24,7 +24,11 @@ cleanup() {
 }
 trap cleanup EXIT
 reg() { "$WINE_LOADER" reg "$@" </dev/null 2>/dev/null | tr -d '\r'; }
-stored() { reg query "$key" /v "$1" | awk -v n="$1" '$1 == n { print strtonum($3) }'; }
+stored() {
+    local value
+    value=$(reg query "$key" /v "$1" | awk -v n="$1" '$1 == n { print $3 }')
+    [ -n "$value" ] && echo $((value))
+}
 
 # ---- Killed while running full screen, right after camera keys.
 reg delete "$key" /f >/dev/null
@@ -87,7 +91,8 @@ sleep 1
 travel_mouse
 code=$(wait_exit "$explorer" 30)
 [ "$code" != timeout ] || problem "the next saver in the virtual desktop did not end"
-[ -z "$(saver_pids)" ] || problem "a saver process is left"
+for _ in $(seq 20); do left=$(saver_pids); [ -z "$left" ] && break; sleep 0.5; done
+[ -z "$left" ] || problem "a saver process is left: $(ps -o args= -p "$(echo $left | tr " " ",")")"
 
 [ $fail -eq 0 ] && echo "ok: killed full screen and mid-switch; settings readable, next starts correct"
 exit $fail
