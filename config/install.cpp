@@ -4,44 +4,60 @@
 #include <string.h>
 #include <windows.h>
 
-#include <string>
-
 #include "config/runners.h"
 #include "host/saver_host.h"
 #include "host/trace.h"
 
 static const char kInstallCaption[] = "Saver Install";
 
-static std::string UninstallKeyPath() {
-    return std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") +
-           host.saverName;
+// Room for the longest text made here: a path and a few dozen words.
+enum { kTextRoom = MAX_PATH + 512 };
+
+// Joins up to four pieces into `text` (of kTextRoom), cutting what does not fit.
+static char* Join(char* text, const char* a, const char* b = "", const char* c = "",
+                  const char* d = "") {
+    text[0] = 0;
+    for (const char* piece : {a, b, c, d}) {
+        size_t used = strlen(text);
+        lstrcpynA(text + used, piece, (int)(kTextRoom - used));
+    }
+    return text;
+}
+
+static char* UninstallKeyPath(char* text) {
+    return Join(text, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\",
+                host.saverName);
 }
 
 static bool DirectoryIsWritable(const char* directory) {
     char probe[MAX_PATH];
     if (GetTempFileNameA(directory, "pst", 0, probe) == 0)
         return false;
+    // Some systems hand out a name without having created the file when the
+    // folder refuses it: only a file that is there proves the folder writable.
+    if (GetFileAttributesA(probe) == INVALID_FILE_ATTRIBUTES)
+        return false;
     DeleteFileA(probe);
     return true;
 }
 
 // REG_SZ with its terminating zero counted, as every reader expects.
-static void WriteText(HKEY key, const char* name, const std::string& text) {
-    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text.c_str(), (DWORD)text.size() + 1);
+static void WriteText(HKEY key, const char* name, const char* text) {
+    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)strlen(text) + 1);
 }
 
-static void WriteUninstallEntry(const std::string& installed) {
+static void WriteUninstallEntry(const char* installed) {
+    char text[kTextRoom];
     HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath().c_str(), 0, nullptr,
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath(text), 0, nullptr,
                         REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
         return; // the saver still works without an uninstall entry
     // The path holds blanks, so it is quoted wherever a command line is made of it.
-    std::string quoted = "\"" + installed + "\"";
-    WriteText(key, "DisplayName", std::string(host.saverName) + " saver");
-    WriteText(key, "UninstallString", quoted + " /u");
-    WriteText(key, "UninstallPath", quoted + " /u");
-    WriteText(key, "ModifyPath", quoted);
+    WriteText(key, "DisplayName", Join(text, host.saverName, " saver"));
+    WriteText(key, "UninstallString", Join(text, "\"", installed, "\" /u"));
+    WriteText(key, "UninstallPath", text);
+    WriteText(key, "ModifyPath", Join(text, "\"", installed, "\""));
     WriteText(key, "DisplayIcon", installed);
     char helpLink[1024];
     if (LoadStringA(host.instance, 2, helpLink, sizeof helpLink) > 0)
@@ -58,21 +74,22 @@ void InstallSaver() {
                     kInstallCaption, MB_ICONINFORMATION | MB_OK);
         return;
     }
-    std::string installed = std::string(directory) + "\\" + host.saverName + ".scr";
-    bool replacing = GetFileAttributesA(installed.c_str()) != INVALID_FILE_ATTRIBUTES;
-    std::string question = std::string("Do you want to install '") + host.saverName + "' ?";
-    if (replacing)
-        question += "\r\n\r\n(This will replace the version that you have currently)";
-    if (MessageBoxA(nullptr, question.c_str(), kInstallCaption, MB_YESNOCANCEL) != IDYES)
+    char installed[kTextRoom], text[kTextRoom];
+    Join(installed, directory, "\\", host.saverName, ".scr");
+    bool replacing = GetFileAttributesA(installed) != INVALID_FILE_ATTRIBUTES;
+    Join(text, "Do you want to install '", host.saverName, "' ?",
+         replacing ? "\r\n\r\n(This will replace the version that you have currently)" : "");
+    if (MessageBoxA(nullptr, text, kInstallCaption, MB_YESNOCANCEL) != IDYES)
         return;
 
     char self[MAX_PATH] = "";
     GetModuleFileNameA(host.instance, self, sizeof self);
     SetCursor(LoadCursorA(nullptr, (LPCSTR)IDC_WAIT));
-    if (!CopyFileA(self, installed.c_str(), FALSE)) {
-        std::string text =
-            "There was an error installing the saver.\r\n\r\n\"" + LastErrorText() + "\"";
-        MessageBoxA(nullptr, text.c_str(), kInstallCaption, MB_ICONERROR | MB_OK);
+    if (!CopyFileA(self, installed, FALSE)) {
+        char reason[512];
+        Join(text, "There was an error installing the saver.\r\n\r\n\"",
+             LastErrorText(reason, sizeof reason), "\"");
+        MessageBoxA(nullptr, text, kInstallCaption, MB_ICONERROR | MB_OK);
         SetCursor(LoadCursorA(nullptr, (LPCSTR)IDC_ARROW));
         return;
     }
@@ -83,7 +100,7 @@ void InstallSaver() {
     execute.cbSize = sizeof execute;
     execute.fMask = SEE_MASK_NOCLOSEPROCESS;
     execute.lpVerb = "install";
-    execute.lpFile = installed.c_str();
+    execute.lpFile = installed;
     execute.nShow = SW_SHOWNORMAL;
     if (ShellExecuteExA(&execute)) {
         if (execute.hProcess) {
@@ -99,7 +116,8 @@ void InstallSaver() {
 
 void UninstallSaver() {
     // The entry goes whatever happens to the file.
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKeyPath().c_str());
+    char keyPath[kTextRoom];
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKeyPath(keyPath));
 
     char self[MAX_PATH] = "";
     GetModuleFileNameA(host.instance, self, sizeof self);
@@ -111,13 +129,14 @@ void UninstallSaver() {
     for (const char* p = self; *p; p++)
         if (*p == '\\' || *p == '/')
             name = p + 1;
-    std::string caption = std::string(host.saverName) + " uninstaller";
-    std::string text =
-        scheduled
-            ? std::string("Uninstall completed. The saver will be removed next time you reboot.")
-            : std::string("There was a problem uninstalling.\r\nTo complete the uninstall "
-                          "manually, you should go into your Windows directory and delete "
-                          "the file '") +
-                  name + "'";
-    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
+    char caption[kTextRoom], text[kTextRoom];
+    Join(caption, host.saverName, " uninstaller");
+    if (scheduled)
+        Join(text, "Uninstall completed. The saver will be removed next time you reboot.");
+    else
+        Join(text,
+             "There was a problem uninstalling.\r\nTo complete the uninstall manually, you "
+             "should go into your Windows directory and delete the file '",
+             name, "'");
+    MessageBoxA(nullptr, text, caption, MB_OK);
 }
