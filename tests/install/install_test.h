@@ -85,22 +85,24 @@ inline std::vector<int> Buttons(std::initializer_list<int> ids) {
     return std::vector<int>(ids);
 }
 
+struct ClassSearch {
+    const char* className;
+    std::vector<HWND> found;
+};
+
+inline BOOL CALLBACK CollectOfClass(HWND window, LPARAM data) {
+    ClassSearch* search = (ClassSearch*)data;
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (strcmp(name, search->className) == 0)
+        search->found.push_back(window);
+    return TRUE;
+}
+
 // Top-level windows of a class, whichever process has them.
 inline std::vector<HWND> FindWindows(const char* className) {
-    struct Search {
-        const char* className;
-        std::vector<HWND> found;
-    } search = {className, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            Search* search = (Search*)data;
-            char name[64] = "";
-            GetClassNameA(window, name, sizeof name);
-            if (strcmp(name, search->className) == 0)
-                search->found.push_back(window);
-            return TRUE;
-        },
-        (LPARAM)&search);
+    ClassSearch search = {className, {}};
+    EnumWindows(CollectOfClass, (LPARAM)&search);
     return search.found;
 }
 
