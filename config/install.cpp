@@ -16,8 +16,9 @@ enum { kTextRoom = MAX_PATH + 512 };
 // Joins up to four pieces into `text` (of kTextRoom), cutting what does not fit.
 static char* Join(char* text, const char* a, const char* b = "", const char* c = "",
                   const char* d = "") {
+    const char* pieces[] = {a, b, c, d};
     text[0] = 0;
-    for (const char* piece : {a, b, c, d}) {
+    for (const char* piece : pieces) {
         size_t used = strlen(text);
         lstrcpynA(text + used, piece, (int)(kTextRoom - used));
     }

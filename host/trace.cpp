@@ -14,8 +14,17 @@ void Trace(const char* text) {
     if (traceDestination[0] == 0)
         return;
     if (strcmp(traceDestination, "OutputDebugString") == 0) {
-        std::string line = std::string(text) + "\r\n";
-        OutputDebugStringA(line.c_str());
+        // One call per line, so that a debugger shows it whole.
+        char small[256];
+        size_t length = strlen(text);
+        char* line = length + 3 <= sizeof small ? small : (char*)HeapAlloc(GetProcessHeap(), 0, length + 3);
+        if (!line)
+            return;
+        memcpy(line, text, length);
+        memcpy(line + length, "\r\n", 3);
+        OutputDebugStringA(line);
+        if (line != small)
+            HeapFree(GetProcessHeap(), 0, line);
         return;
     }
     // Opened and closed for every line, so the file is complete whenever the
@@ -27,11 +36,15 @@ void Trace(const char* text) {
     fclose(file);
 }
 
-std::string LastErrorText() {
+char* LastErrorText(char* text, unsigned size) {
+    if (size == 0)
+        return text;
+    text[0] = 0;
     char* buffer = nullptr;
     DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM,
                                   nullptr, GetLastError(), 0x400, (LPSTR)&buffer, 0, nullptr);
-    std::string text = length && buffer ? std::string(buffer, length) : std::string();
+    if (length && buffer)
+        lstrcpynA(text, buffer, (int)size);
     if (buffer)
         LocalFree(buffer);
     return text;

@@ -63,7 +63,10 @@ TEST_F(TraceTest, TheDebuggerVariantSendsEachLineWithCrLfInOneCall) {
     EXPECT_TRUE(host.debugMode);
     Trace("WM_CREATE");
     Trace("WM_DESTROY.");
-    EXPECT_EQ(std::vector<std::string>({"WM_CREATE\r\n", "WM_DESTROY.\r\n"}), debugOutput);
+    std::string longLine(1000, 'x'); // past any buffer on the stack
+    Trace(longLine.c_str());
+    EXPECT_EQ(std::vector<std::string>({"WM_CREATE\r\n", "WM_DESTROY.\r\n", longLine + "\r\n"}),
+              debugOutput);
 }
 #else
 TEST_F(TraceTest, TheFileVariantAppendsLinesInOrderKeepingWhatWasThere) {
@@ -83,8 +86,13 @@ TEST_F(TraceTest, TheFileVariantAppendsLinesInOrderKeepingWhatWasThere) {
 
 TEST_F(TraceTest, LastErrorTextIsTheSystemsMessage) {
     SetLastError(ERROR_FILE_NOT_FOUND);
-    std::string text = LastErrorText();
+    char buffer[256];
+    std::string text = LastErrorText(buffer, sizeof buffer);
     EXPECT_NE(std::string::npos, text.find("ile")) << "[" << text << "]";
+    EXPECT_EQ(buffer, LastErrorText(buffer, sizeof buffer)) << "returns its buffer";
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    char tiny[4] = "???";
+    EXPECT_EQ(text.substr(0, 3), LastErrorText(tiny, sizeof tiny)) << "cut, and terminated";
     SetLastError(0x2000ffff); // a code the system has no text for
-    EXPECT_EQ("", LastErrorText());
+    EXPECT_STREQ("", LastErrorText(buffer, sizeof buffer));
 }
