@@ -2,7 +2,6 @@
 // so the live preview shows first, with "About..." in its system menu.
 #include <windows.h>
 #include <commctrl.h>
-#include <stdio.h>
 #include <string.h>
 
 #include "config/config.h"
@@ -29,7 +28,7 @@ void RunConfigSheet(HWND parent) {
     PROPSHEETPAGEA pages[2] = {Page("DLG_GENERAL", GeneralPageProc),
                                Page("DLG_OPTIONS", OptionsPageProc)};
     char caption[300];
-    snprintf(caption, sizeof caption, "Options for %s", host.saverName);
+    wsprintfA(caption, "Options for %s", host.saverName); // the name is under 260 characters
 
     PROPSHEETHEADERA sheet = {};
     sheet.dwSize = sizeof sheet;

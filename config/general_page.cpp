@@ -3,7 +3,6 @@
 // values and saves them, with the saver's own ChangeScreenMode, on OK.
 #include <windows.h>
 #include <commctrl.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -50,7 +49,9 @@ static INT_PTR OnInitDialog(HWND page) {
     FillList(GetDlgItem(page, IDC_DELAY_UNIT), units, 2, settings.passwordDelayIndex);
     char number[16];
     int delay = (int)settings.passwordDelay;
-    snprintf(number, sizeof number, "%i", settings.passwordDelayIndex == 1 ? delay / 60 : delay);
+    // The system's formatter: the C runtime's would bring its floating-point
+    // printing into the program for one integer.
+    wsprintfA(number, "%i", settings.passwordDelayIndex == 1 ? delay / 60 : delay);
     SetDlgItemTextA(page, IDC_DELAY, number);
     SendDlgItemMessageA(page, IDC_DELAY_SPIN, UDM_SETRANGE, 0, MAKELPARAM(99, 0));
 

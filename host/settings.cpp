@@ -1,11 +1,15 @@
 #include "host/settings.h"
 
-#include <stdio.h>
 
 #include "host/saver_host.h"
 
 static void SettingsKeyPath(char* path, size_t size) {
-    snprintf(path, size, "Software\\Palvane\\%s", host.saverName);
+    // Joined by hand: the C runtime's formatter would bring its floating-point
+    // printing into the program for one string.
+    static const char kParent[] = "Software\\Palvane\\";
+    lstrcpynA(path, kParent, (int)size);
+    if (size > sizeof kParent - 1)
+        lstrcpynA(path + sizeof kParent - 1, host.saverName, (int)(size - (sizeof kParent - 1)));
 }
 
 void SetSettingRaw(const char* name, DWORD type, const void* data, DWORD size) {

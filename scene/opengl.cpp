@@ -2,14 +2,14 @@
 
 #include <GL/gl.h>
 
-#include <vector>
+#include <stdlib.h>
 
 #include "host/saver_host.h"
 #include "scene/gl_setup.h"
 
 bool glInitTried = false;
 bool glReady = false;
-std::string glFailureMessage;
+const char* glFailureMessage = "";
 RECT projectionRect = {0, 0, 0, 0};
 static bool projectionRectKnown = false;
 bool modeSwitchTried = false;
@@ -82,15 +82,20 @@ int PickPixelFormat(HDC dc, const PixelFormatWish& wish) {
     int count = DescribePixelFormat(dc, 1, sizeof descriptor, &descriptor);
     if (count < 1)
         return 0;
-    std::vector<PIXELFORMATDESCRIPTOR> formats((size_t)count);
+    PIXELFORMATDESCRIPTOR* formats =
+        (PIXELFORMATDESCRIPTOR*)malloc((size_t)count * sizeof(PIXELFORMATDESCRIPTOR));
+    if (!formats)
+        return 0;
     for (int i = 1; i <= count; i++) {
-        PIXELFORMATDESCRIPTOR& format = formats[(size_t)i - 1];
+        PIXELFORMATDESCRIPTOR& format = formats[i - 1];
         format = PIXELFORMATDESCRIPTOR{};
         format.nSize = sizeof format;
         format.nVersion = 1;
         DescribePixelFormat(dc, i, sizeof format, &format);
     }
-    return BestPixelFormat(formats.data(), count, wish);
+    int best = BestPixelFormat(formats, count, wish);
+    free(formats);
+    return best;
 }
 
 void StartOpenGL(HDC dc) {
@@ -162,14 +167,23 @@ void SwitchToFastMode(HWND window) {
     modeSwitchTried = true;
     modeSwitched = false;
 
-    std::vector<DEVMODEA> modes;
-    for (DWORD i = 0;; i++) {
-        DEVMODEA mode = ClearedMode();
-        if (!EnumDisplaySettingsA(nullptr, i, &mode))
+    // Counted first, then read into one block.
+    int count = 0;
+    for (DEVMODEA probe = ClearedMode(); EnumDisplaySettingsA(nullptr, (DWORD)count, &probe);
+         probe = ClearedMode())
+        count++;
+    DEVMODEA* modes = (DEVMODEA*)malloc((size_t)(count ? count : 1) * sizeof(DEVMODEA));
+    if (!modes)
+        return;
+    int read = 0;
+    while (read < count) {
+        modes[read] = ClearedMode();
+        if (!EnumDisplaySettingsA(nullptr, (DWORD)read, &modes[read]))
             break;
-        modes.push_back(mode);
+        read++;
     }
-    int chosen = ChooseFastMode(modes.data(), (int)modes.size());
+    int chosen = ChooseFastMode(modes, read);
+    free(modes);
     if (chosen < 0)
         return;
     DEVMODEA mode = ClearedMode();

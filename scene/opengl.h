@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 // -1 in any field means "any".
 struct PixelFormatWish {
     int colourBits;
@@ -16,7 +14,8 @@ struct PixelFormatWish {
 
 extern bool glInitTried;
 extern bool glReady;
-extern std::string glFailureMessage;
+// Why the context could not be made, for the window to show; "" otherwise.
+extern const char* glFailureMessage;
 extern RECT projectionRect;
 extern bool modeSwitchTried;
 extern bool modeSwitched;

@@ -87,7 +87,7 @@ void PaintScene(SaverScene& scene, HDC paintDc, const RECT& client) {
     SelectObject(paintDc, GetStockObject(DEFAULT_GUI_FONT));
     SetBkColor(paintDc, RGB(0, 0, 0));
     SetTextColor(paintDc, RGB(255, 128, 128));
-    DrawTextA(paintDc, glFailureMessage.c_str(), -1, &box, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    DrawTextA(paintDc, glFailureMessage, -1, &box, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
 }
 
 void OnCameraKey(SaverScene& scene, WPARAM virtualKey) {

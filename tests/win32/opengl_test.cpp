@@ -47,7 +47,7 @@ HWND OwnDcWindow() {
 
 void ForgetOpenGl() {
     glInitTried = glReady = false;
-    glFailureMessage.clear();
+    glFailureMessage = "";
 }
 
 } // namespace
@@ -135,11 +135,11 @@ TEST(StartOpenGL, ADeviceContextWithoutPixelFormatsFailsForGood) {
     ASSERT_NE(nullptr, metafile);
     StartOpenGL(metafile);
     EXPECT_FALSE(glReady);
-    EXPECT_EQ("Graphics card doesn't support these display settings", glFailureMessage);
+    EXPECT_STREQ("Graphics card doesn't support these display settings", glFailureMessage);
     // Not retried until stopped.
     glFailureMessage = "unchanged";
     StartOpenGL(metafile);
-    EXPECT_EQ("unchanged", glFailureMessage);
+    EXPECT_STREQ("unchanged", glFailureMessage);
     DeleteEnhMetaFile(CloseEnhMetaFile(metafile));
     ForgetOpenGl();
 }

@@ -130,7 +130,7 @@ struct SceneTest : testing::Test {
         ClearTestClock();
         RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
         glInitTried = glReady = false;
-        glFailureMessage.clear();
+        glFailureMessage = "";
     }
 };
 
