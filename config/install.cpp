@@ -26,8 +26,7 @@ static char* Join(char* text, const char* a, const char* b = "", const char* c =
 }
 
 static char* UninstallKeyPath(char* text) {
-    return Join(text, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\",
-                host.saverName);
+    return Join(text, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\", host.saverName);
 }
 
 static bool DirectoryIsWritable(const char* directory) {

@@ -1,6 +1,5 @@
 #include "host/settings.h"
 
-
 #include "host/saver_host.h"
 
 static void SettingsKeyPath(char* path, size_t size) {

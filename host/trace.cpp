@@ -17,7 +17,8 @@ void Trace(const char* text) {
         // One call per line, so that a debugger shows it whole.
         char small[256];
         size_t length = strlen(text);
-        char* line = length + 3 <= sizeof small ? small : (char*)HeapAlloc(GetProcessHeap(), 0, length + 3);
+        char* line =
+            length + 3 <= sizeof small ? small : (char*)HeapAlloc(GetProcessHeap(), 0, length + 3);
         if (!line)
             return;
         memcpy(line, text, length);
