@@ -313,7 +313,7 @@ def check(data):
     expect(order == [1, 2, 3, 4, 5, 8, 9, 10, 11, 6, 7],
            "item lines in the order %s" % order)
     total_mass = 0
-    for n, spec in ITEMS.items():
+    for n, row in ITEMS.items():
         it = items[n] if n < len(items) else None
         if it is None:
             failures.append("item %d missing" % n)
@@ -321,12 +321,12 @@ def check(data):
         total_mass += it["mass"]
         got = (it["isend"], it["desc"], it["mass"], it["radius"], it["above"],
                it["string"])
-        ok = got[:2] == spec[:2] and all(close(a, b) for a, b in zip(got[2:], spec[2:6]))
-        if not spec[0]:
+        ok = got[:2] == row[:2] and all(close(a, b) for a, b in zip(got[2:], row[2:6]))
+        if not row[0]:
             ok = ok and all(close(a, b) for a, b in zip(
                 (it["left_x"], it["left_y"], it["left_item"],
                  it["right_x"], it["right_y"], it["right_item"]),
-                spec[6] + spec[7]))
+                row[6] + row[7]))
         expect(ok, "item %d: %s" % (n, it))
     expect(close(total_mass, 5.29), "total mass %.4f" % total_mass)
 

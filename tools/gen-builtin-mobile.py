@@ -813,8 +813,8 @@ BLOCKS = [
 VERTEX_COLUMN = 28   # where the point numbers start
 
 
-def block_lines(spec):
-    number, title, about, offset, scale, palette, colours, build = spec
+def block_lines(block):
+    number, title, about, offset, scale, palette, colours, build = block
     block = Block(number, offset, scale, palette, colours)
     build(block)
     block.settle_colours()
@@ -862,8 +862,8 @@ def build_text():
     lines.append("")
     lines += TREE_BANNER
     lines += ITEM_LINES
-    for spec in BLOCKS:
-        lines += block_lines(spec)
+    for block in BLOCKS:
+        lines += block_lines(block)
     lines += ["", "// end of the built-in mobile"]
     for line in lines:
         assert "\t" not in line and line == line.rstrip(), repr(line)
