@@ -9,7 +9,7 @@
 #include "host/saver_windows.h"
 #include "host/system_settings.h"
 
-static void RegisterWindowClasses() {
+void RegisterWindowClasses() {
     WNDCLASSA windowClass = {};
     windowClass.hInstance = host.instance;
     windowClass.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);

@@ -5,3 +5,7 @@
 #include <windows.h>
 
 int SaverMain(HINSTANCE instance);
+
+// The saver's two window classes, "ScrMonitor" and "ScrClass", for
+// host.instance. Tests that host saver windows register them through this.
+void RegisterWindowClasses();

@@ -13,6 +13,7 @@
 #include "config/config.h"
 #include "config/runners.h"
 #include "host/saver_host.h"
+#include "host/startup.h"
 #include "host/saver_window.h"
 #include "tests/robot/robot.h"
 
@@ -36,18 +37,8 @@ void RegisterClasses() {
     done = true;
     host.instance = GetModuleHandleA(nullptr);
     strcpy(host.saverName, "Hanging Mobile");
+    RegisterWindowClasses();
     WNDCLASSA windowClass = {};
-    windowClass.hInstance = host.instance;
-    windowClass.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
-    windowClass.lpszClassName = "ScrMonitor";
-    windowClass.lpfnWndProc = MonitorControlProc;
-    RegisterClassA(&windowClass);
-    windowClass.lpszClassName = "ScrClass";
-    windowClass.lpfnWndProc = SaverWindowProc;
-    windowClass.style = CS_OWNDC;
-    windowClass.cbWndExtra = 8;
-    RegisterClassA(&windowClass);
-    windowClass = {};
     windowClass.hInstance = host.instance;
     windowClass.lpszClassName = "ControlsTestParent";
     windowClass.lpfnWndProc = ParentProc;

@@ -25,6 +25,7 @@
 #include <GL/gl.h>
 
 #include "host/saver_host.h"
+#include "host/startup.h"
 #include "host/saver_window.h"
 #include "host/saver_windows.h"
 #include "host/system_settings.h"
@@ -96,12 +97,7 @@ void RegisterClasses() {
     windowClass.lpszClassName = "PreviewCyclesFloor";
     windowClass.style = CS_OWNDC;
     RegisterClassA(&windowClass);
-    // The saver's own class, as its start-up registers it.
-    windowClass.lpszClassName = "ScrClass";
-    windowClass.lpfnWndProc = SaverWindowProc;
-    windowClass.style = CS_OWNDC;
-    windowClass.cbWndExtra = 8;
-    RegisterClassA(&windowClass);
+    RegisterWindowClasses(); // the saver's own classes, as start-up registers them
 }
 
 struct Sample {
