@@ -34,15 +34,27 @@ int processRuns = 12; // more in tools/soak
 // tabs, and random bytes.
 std::string FuzzedLine(std::mt19937& random, bool* programQuoted) {
     auto pick = [&](size_t n) { return (size_t)(random() % n); };
-    static const char* const programs[] = {"\"C:\\Program Files\\Hanging Mobile\\HangingMobile.scr\"",
-                                           "C:\\HangingMobile.scr", "HangingMobile.scr",
-                                           "\"HangingMobile.scr\"", "\"C:\\a b\\x.scr"};
+    static const char* const programs[] = {
+        "\"C:\\Program Files\\Hanging Mobile\\HangingMobile.scr\"", "C:\\HangingMobile.scr",
+        "HangingMobile.scr", "\"HangingMobile.scr\"", "\"C:\\a b\\x.scr"};
     static const char* const switches[] = {"s", "S", "sm", "SM", "sM", "save", "p", "P", "l", "L",
-                                           "c", "C", "a", "A", "x", "", "/", "-", "u", "\t"};
+                                           "c", "C", "a",  "A",  "x",  "",     "/", "-", "u", "\t"};
     static const char* const separators[] = {"", " ", ":", " : ", "::", "\t", "  "};
-    static const char* const tails[] = {"", "0", "1234", "4294967295", "18446744073709551616",
-                                        "-1", "+7", "99999999999999999999999", "scrprev",
-                                        "SCRPREV", "scrprev2", "12ab", "0x10", " ", "m"};
+    static const char* const tails[] = {"",
+                                        "0",
+                                        "1234",
+                                        "4294967295",
+                                        "18446744073709551616",
+                                        "-1",
+                                        "+7",
+                                        "99999999999999999999999",
+                                        "scrprev",
+                                        "SCRPREV",
+                                        "scrprev2",
+                                        "12ab",
+                                        "0x10",
+                                        " ",
+                                        "m"};
     size_t program = pick(sizeof programs / sizeof *programs);
     *programQuoted = programs[program][0] == '"';
     std::string line = programs[program];
@@ -61,9 +73,15 @@ std::string FuzzedLine(std::mt19937& random, bool* programQuoted) {
         size_t at = pick(line.size());
         char byte = (char)(1 + pick(255));
         switch (pick(3)) {
-        case 0: line[at] = byte; break;
-        case 1: line.insert(line.begin() + (long)at, byte); break;
-        default: line.erase(at, 1 + pick(3)); break;
+        case 0:
+            line[at] = byte;
+            break;
+        case 1:
+            line.insert(line.begin() + (long)at, byte);
+            break;
+        default:
+            line.erase(at, 1 + pick(3));
+            break;
         }
     }
     if (pick(50) == 0)
@@ -90,17 +108,22 @@ TEST(FuzzedCommandLines, EveryReadingIsAConsistentRequest) {
         ASSERT_LE((int)request.mode, (int)ModeUninstall);
         modes[request.mode]++;
         // Each extra belongs to one mode only.
-        if (request.simulateMonitors)
+        if (request.simulateMonitors) {
             ASSERT_EQ(ModeSaver, request.mode);
-        if (request.launchPreviewTool)
+        }
+        if (request.launchPreviewTool) {
             ASSERT_EQ(ModePreview, request.mode);
-        if (request.parentIsForeground)
+        }
+        if (request.parentIsForeground) {
             ASSERT_EQ(ModeConfig, request.mode);
-        if (request.window)
+        }
+        if (request.window) {
             ASSERT_TRUE(request.mode == ModeConfig || request.mode == ModePreview ||
                         request.mode == ModeChangePassword);
-        if (request.mode == ModeInstall)
+        }
+        if (request.mode == ModeInstall) {
             ASSERT_TRUE(exePath) << "install only under an .exe path";
+        }
     }
     // The generator reaches every mode, so the checks above saw each.
     for (int mode = 0; mode <= ModeUninstall; mode++)
@@ -162,8 +185,9 @@ TEST(FuzzedCommandLines, TheRealSaverEndsWithZeroOnASample) {
         }
         robot::Stop(saver);
         EXPECT_TRUE(ended) << "still running after 30 s";
-        if (ended)
+        if (ended) {
             EXPECT_EQ(0u, code);
+        }
         robot::MoveCursor(e2e::kHome.x, e2e::kHome.y);
         run++;
     }
