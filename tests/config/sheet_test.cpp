@@ -220,6 +220,8 @@ TEST_F(SheetTest, ConfigurationOpensOnTheOptionsPageWithALivePreview) {
         ASSERT_EQ("ScrMonitor", robot::Describe(monitor).className);
         std::vector<HWND> previews = robot::ChildWindows(monitor, "ScrClass");
         ASSERT_EQ(1u, previews.size());
+        // Listed as soon as it exists, shown once its creation has ended.
+        EXPECT_TRUE(robot::WaitUntil([&] { return IsWindowVisible(previews[0]) != FALSE; }));
         robot::WindowFacts preview = robot::Describe(previews[0]);
         RECT screen = MonitorArea(monitor, 0);
         EXPECT_TRUE(EqualRect(&screen, &preview.rect));

@@ -124,6 +124,10 @@ struct PreviewTest : SaverTest {
         })) << "no saver window in the preview area";
         ASSERT_EQ(1u, children.size());
         child = children[0];
+        // A window made with WS_VISIBLE is listed as soon as it exists but is
+        // shown only after its creation (and the context set up in it) ends.
+        ASSERT_TRUE(robot::WaitUntil([&] { return IsWindowVisible(child) != FALSE; }))
+            << "the preview window never became visible";
     }
 };
 
