@@ -5,6 +5,7 @@
 // callgrind (--toggle-collect=RunOurs / RunFloor).
 //
 //   frame_cost [FRAMES]
+//   frame_cost --dump FILE FRAMES   writes the floor program's frames
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -17,13 +18,11 @@
 #include "scene/dynamics.h"
 #include "scene/gl.h"
 #include "scene/renderer.h"
+#include "tools/bench/floor_frames.h"
 
 namespace {
 
-enum Op : unsigned char {
-    OpRotate, OpTranslate, OpColour, OpBegin, OpEnd, OpVertex, OpPush, OpPop, OpMatrixMode, OpIdentity, OpClearColour,
-    OpClear, OpLookAt, OpSwap
-};
+using Op = FloorOp;
 
 struct Call {
     Op op;
@@ -113,25 +112,94 @@ void ParseBuiltin(Mobile& mobile) {
     ParseMobileDescription(mobile, builtinMobileText, builtinMobileSize);
 }
 
+// The very calls of `frames` frames, as the saver would issue them.
+std::vector<std::vector<Call>> RecordFrames(int frames) {
+    std::vector<std::vector<Call>> flat((size_t)frames);
+    Mobile mobile = {};
+    ParseBuiltin(mobile);
+    for (int i = 0; i < frames; i++) {
+        recording = &flat[(size_t)i];
+        RunOurs(mobile, 0); // keeps the symbol; nothing runs
+        SetTestClock(kStart + (unsigned)i * kPeriod);
+        UpdateAngles(mobile);
+        DrawMobileFrame(mobile, kLatitude, kLongitude, nullptr);
+    }
+    recording = nullptr;
+    FreeMobile(mobile);
+    return flat;
+}
+
+bool SameCall(const Call& a, const Call& b) {
+    return a.op == b.op && a.word == b.word && memcmp(a.d, b.d, sizeof a.d) == 0;
+}
+
+// Writes the layout of floor_frames.h. Every frame must issue the same calls
+// in the same order; only float arguments may change.
+int Dump(const char* path, int frames) {
+    std::vector<std::vector<Call>> flat = RecordFrames(frames);
+    const std::vector<Call>& first = flat[0];
+    std::vector<uint32_t> varying;
+    for (size_t c = 0; c < first.size(); c++) {
+        bool changes = false;
+        for (const std::vector<Call>& calls : flat) {
+            if (calls.size() != first.size() || !SameCall(calls[c], first[c])) {
+                fprintf(stderr, "frame_cost: the frames differ in their calls\n");
+                return 1;
+            }
+            changes = changes || memcmp(calls[c].f, first[c].f, sizeof first[c].f) != 0;
+        }
+        if (changes)
+            varying.push_back((uint32_t)c);
+    }
+    FloorHeader header = {};
+    memcpy(header.magic, "HMFLOOR1", 8);
+    header.frames = (uint32_t)frames;
+    header.calls = (uint32_t)first.size();
+    header.varying = (uint32_t)varying.size();
+    Mobile mobile = {};
+    ParseBuiltin(mobile);
+    header.fov = mobile.fov;
+    header.znear = mobile.znear;
+    header.zfar = mobile.zfar;
+    FreeMobile(mobile);
+    for (const Call& c : first) {
+        if (c.op == OpLookAt)
+            memcpy(header.lookAt, c.d, sizeof header.lookAt);
+    }
+    FILE* file = fopen(path, "wb");
+    if (!file) {
+        perror(path);
+        return 1;
+    }
+    fwrite(&header, sizeof header, 1, file);
+    for (const Call& c : first) {
+        FloorCall out = {c.op, c.word, {c.f[0], c.f[1], c.f[2], c.f[3]}};
+        fwrite(&out, sizeof out, 1, file);
+    }
+    fwrite(varying.data(), sizeof(uint32_t), varying.size(), file);
+    for (const std::vector<Call>& calls : flat) {
+        for (uint32_t c : varying)
+            fwrite(calls[c].f, sizeof calls[c].f, 1, file);
+    }
+    bool written = !ferror(file);
+    written = fclose(file) == 0 && written;
+    if (!written) {
+        perror(path);
+        return 1;
+    }
+    printf("frames %d, calls per frame %u, of which %u change\n", frames, header.calls,
+           header.varying);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && strcmp(argv[1], "--dump") == 0)
+        return Dump(argv[2], atoi(argv[3]) > 0 ? atoi(argv[3]) : 1);
     int frames = argc > 1 ? atoi(argv[1]) : 100;
     // Precompute the floor's arrays: the very calls of the same frames.
-    std::vector<std::vector<Call>> flat((size_t)frames);
-    {
-        Mobile mobile = {};
-        ParseBuiltin(mobile);
-        for (int i = 0; i < frames; i++) {
-            recording = &flat[(size_t)i];
-            RunOurs(mobile, 0); // keeps the symbol; nothing runs
-            SetTestClock(kStart + (unsigned)i * kPeriod);
-            UpdateAngles(mobile);
-            DrawMobileFrame(mobile, kLatitude, kLongitude, nullptr);
-        }
-        recording = nullptr;
-        FreeMobile(mobile);
-    }
+    std::vector<std::vector<Call>> flat = RecordFrames(frames);
     Mobile mobile = {};
     ParseBuiltin(mobile);
     RunOurs(mobile, frames);
