@@ -51,7 +51,9 @@ int main(int argc, char** argv) {
         }
     }
     if (i + 1 >= argc) {
-        fprintf(stderr, "usage: first_frame [--band Y H] [--colour R,G,B] [--timeout S] -- PROGRAM ARGS...\n");
+        fprintf(
+            stderr,
+            "usage: first_frame [--band Y H] [--colour R,G,B] [--timeout S] -- PROGRAM ARGS...\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);

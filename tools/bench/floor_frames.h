@@ -12,8 +12,20 @@
 #include <stdint.h>
 
 enum FloorOp : uint32_t {
-    OpRotate, OpTranslate, OpColour, OpBegin, OpEnd, OpVertex, OpPush, OpPop, OpMatrixMode,
-    OpIdentity, OpClearColour, OpClear, OpLookAt, OpSwap
+    OpRotate,
+    OpTranslate,
+    OpColour,
+    OpBegin,
+    OpEnd,
+    OpVertex,
+    OpPush,
+    OpPop,
+    OpMatrixMode,
+    OpIdentity,
+    OpClearColour,
+    OpClear,
+    OpLookAt,
+    OpSwap
 };
 
 struct FloorHeader {

@@ -31,7 +31,8 @@ struct Floor {
 Floor floor_ = {};
 
 bool LoadFrames(const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD size = GetFileSize(file, nullptr), got = 0;
@@ -67,20 +68,48 @@ void DrawFrame() {
     const double* e = h.lookAt;
     for (const FloorCall *c = floor_.calls, *end = c + h.calls; c != end; c++) {
         switch (c->op) {
-        case OpRotate: glRotatef(c->f[0], c->f[1], c->f[2], c->f[3]); break;
-        case OpTranslate: glTranslatef(c->f[0], c->f[1], c->f[2]); break;
-        case OpColour: glColor3f(c->f[0], c->f[1], c->f[2]); break;
-        case OpBegin: glBegin(c->word); break;
-        case OpEnd: glEnd(); break;
-        case OpVertex: glVertex3f(c->f[0], c->f[1], c->f[2]); break;
-        case OpPush: glPushMatrix(); break;
-        case OpPop: glPopMatrix(); break;
-        case OpMatrixMode: glMatrixMode(c->word); break;
-        case OpIdentity: glLoadIdentity(); break;
-        case OpClearColour: glClearColor(c->f[0], c->f[1], c->f[2], c->f[3]); break;
-        case OpClear: glClear(c->word); break;
-        case OpLookAt: gluLookAt(e[0], e[1], e[2], e[3], e[4], e[5], e[6], e[7], e[8]); break;
-        case OpSwap: SwapBuffers(floor_.dc); break;
+        case OpRotate:
+            glRotatef(c->f[0], c->f[1], c->f[2], c->f[3]);
+            break;
+        case OpTranslate:
+            glTranslatef(c->f[0], c->f[1], c->f[2]);
+            break;
+        case OpColour:
+            glColor3f(c->f[0], c->f[1], c->f[2]);
+            break;
+        case OpBegin:
+            glBegin(c->word);
+            break;
+        case OpEnd:
+            glEnd();
+            break;
+        case OpVertex:
+            glVertex3f(c->f[0], c->f[1], c->f[2]);
+            break;
+        case OpPush:
+            glPushMatrix();
+            break;
+        case OpPop:
+            glPopMatrix();
+            break;
+        case OpMatrixMode:
+            glMatrixMode(c->word);
+            break;
+        case OpIdentity:
+            glLoadIdentity();
+            break;
+        case OpClearColour:
+            glClearColor(c->f[0], c->f[1], c->f[2], c->f[3]);
+            break;
+        case OpClear:
+            glClear(c->word);
+            break;
+        case OpLookAt:
+            gluLookAt(e[0], e[1], e[2], e[3], e[4], e[5], e[6], e[7], e[8]);
+            break;
+        case OpSwap:
+            SwapBuffers(floor_.dc);
+            break;
         }
     }
 }

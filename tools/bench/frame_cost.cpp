@@ -26,9 +26,9 @@ using Op = FloorOp;
 
 struct Call {
     Op op;
-    unsigned word;   // enum or bitfield argument
-    float f[4];      // float arguments
-    double d[9];     // gluLookAt's
+    unsigned word; // enum or bitfield argument
+    float f[4];    // float arguments
+    double d[9];   // gluLookAt's
 };
 
 std::vector<Call>* recording = nullptr;
@@ -44,20 +44,44 @@ void Record(Op op, unsigned word = 0, float a = 0, float b = 0, float c = 0, flo
 
 // The null OpenGL: records while a frame is being captured, else does
 // nothing but leave a trace in `sink`.
-void APIENTRY glRotatef(GLfloat a, GLfloat x, GLfloat y, GLfloat z) { Record(OpRotate, 0, a, x, y, z); }
-void APIENTRY glTranslatef(GLfloat x, GLfloat y, GLfloat z) { Record(OpTranslate, 0, x, y, z); }
-void APIENTRY glColor3f(GLfloat r, GLfloat g, GLfloat b) { Record(OpColour, 0, r, g, b); }
-void APIENTRY glBegin(GLenum mode) { Record(OpBegin, mode); }
-void APIENTRY glEnd() { Record(OpEnd); }
-void APIENTRY glVertex3f(GLfloat x, GLfloat y, GLfloat z) { Record(OpVertex, 0, x, y, z); }
-void APIENTRY glPushMatrix() { Record(OpPush); }
-void APIENTRY glPopMatrix() { Record(OpPop); }
-void APIENTRY glMatrixMode(GLenum mode) { Record(OpMatrixMode, mode); }
-void APIENTRY glLoadIdentity() { Record(OpIdentity); }
-void APIENTRY glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { Record(OpClearColour, 0, r, g, b, a); }
-void APIENTRY glClear(GLbitfield mask) { Record(OpClear, mask); }
-void APIENTRY gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, GLdouble cz,
-                        GLdouble ux, GLdouble uy, GLdouble uz) {
+void APIENTRY glRotatef(GLfloat a, GLfloat x, GLfloat y, GLfloat z) {
+    Record(OpRotate, 0, a, x, y, z);
+}
+void APIENTRY glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+    Record(OpTranslate, 0, x, y, z);
+}
+void APIENTRY glColor3f(GLfloat r, GLfloat g, GLfloat b) {
+    Record(OpColour, 0, r, g, b);
+}
+void APIENTRY glBegin(GLenum mode) {
+    Record(OpBegin, mode);
+}
+void APIENTRY glEnd() {
+    Record(OpEnd);
+}
+void APIENTRY glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+    Record(OpVertex, 0, x, y, z);
+}
+void APIENTRY glPushMatrix() {
+    Record(OpPush);
+}
+void APIENTRY glPopMatrix() {
+    Record(OpPop);
+}
+void APIENTRY glMatrixMode(GLenum mode) {
+    Record(OpMatrixMode, mode);
+}
+void APIENTRY glLoadIdentity() {
+    Record(OpIdentity);
+}
+void APIENTRY glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
+    Record(OpClearColour, 0, r, g, b, a);
+}
+void APIENTRY glClear(GLbitfield mask) {
+    Record(OpClear, mask);
+}
+void APIENTRY gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy,
+                        GLdouble cz, GLdouble ux, GLdouble uy, GLdouble uz) {
     sink += OpLookAt;
     if (recording)
         recording->push_back(Call{OpLookAt, 0, {}, {ex, ey, ez, cx, cy, cz, ux, uy, uz}});
@@ -69,7 +93,7 @@ int SwapBuffers(HDC) {
 
 namespace {
 
-const int kLatitude = 20, kLongitude = 0; // the default camera
+const int kLatitude = 20, kLongitude = 0;   // the default camera
 const unsigned kStart = 1000, kPeriod = 50; // one frame every 50 ms
 
 // Our frames, as the saver draws them.
@@ -86,22 +110,48 @@ extern "C" __attribute__((noinline)) void RunFloor(const std::vector<std::vector
     for (const std::vector<Call>& calls : frames) {
         for (const Call& c : calls) {
             switch (c.op) {
-            case OpRotate: glRotatef(c.f[0], c.f[1], c.f[2], c.f[3]); break;
-            case OpTranslate: glTranslatef(c.f[0], c.f[1], c.f[2]); break;
-            case OpColour: glColor3f(c.f[0], c.f[1], c.f[2]); break;
-            case OpBegin: glBegin(c.word); break;
-            case OpEnd: glEnd(); break;
-            case OpVertex: glVertex3f(c.f[0], c.f[1], c.f[2]); break;
-            case OpPush: glPushMatrix(); break;
-            case OpPop: glPopMatrix(); break;
-            case OpMatrixMode: glMatrixMode(c.word); break;
-            case OpIdentity: glLoadIdentity(); break;
-            case OpClearColour: glClearColor(c.f[0], c.f[1], c.f[2], c.f[3]); break;
-            case OpClear: glClear(c.word); break;
+            case OpRotate:
+                glRotatef(c.f[0], c.f[1], c.f[2], c.f[3]);
+                break;
+            case OpTranslate:
+                glTranslatef(c.f[0], c.f[1], c.f[2]);
+                break;
+            case OpColour:
+                glColor3f(c.f[0], c.f[1], c.f[2]);
+                break;
+            case OpBegin:
+                glBegin(c.word);
+                break;
+            case OpEnd:
+                glEnd();
+                break;
+            case OpVertex:
+                glVertex3f(c.f[0], c.f[1], c.f[2]);
+                break;
+            case OpPush:
+                glPushMatrix();
+                break;
+            case OpPop:
+                glPopMatrix();
+                break;
+            case OpMatrixMode:
+                glMatrixMode(c.word);
+                break;
+            case OpIdentity:
+                glLoadIdentity();
+                break;
+            case OpClearColour:
+                glClearColor(c.f[0], c.f[1], c.f[2], c.f[3]);
+                break;
+            case OpClear:
+                glClear(c.word);
+                break;
             case OpLookAt:
                 gluLookAt(c.d[0], c.d[1], c.d[2], c.d[3], c.d[4], c.d[5], c.d[6], c.d[7], c.d[8]);
                 break;
-            case OpSwap: SwapBuffers(nullptr); break;
+            case OpSwap:
+                SwapBuffers(nullptr);
+                break;
             }
         }
     }
