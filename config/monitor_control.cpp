@@ -136,6 +136,8 @@ static LRESULT OnPaint(HWND window) {
     // The picture is composed over what lies under the control, so the
     // dialog shows beside the stand.
     BitBlt(dc, 0, 0, w, h, paintDc, 0, 0, SRCCOPY);
+    // Whole pixels, not merged ones: in the default mode a smaller control
+    // would AND neighbouring mask pixels together and fray the stand's edge.
     SetStretchBltMode(dc, COLORONCOLOR);
     StretchBlt(dc, 0, 0, w, h, pictureDc, kMaskLeft, 0, kPictureWidth, kPictureHeight, SRCAND);
     StretchBlt(dc, 0, 0, w, h, pictureDc, 0, 0, kPictureWidth, kPictureHeight, SRCINVERT);

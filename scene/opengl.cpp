@@ -125,7 +125,9 @@ void StartOpenGL(HDC dc) {
     }
     SetFixedGlState();
     glReady = true;
-    // Forget the last rectangle, so the next frame sets up the projection.
+    // Forget the last rectangle, so the next frame sets up the projection
+    // whatever its rectangle (an empty one included, hence the flag).
+    projectionRect = RECT{0, 0, 0, 0};
     projectionRectKnown = false;
 }
 

@@ -129,6 +129,53 @@ TEST(StartOpenGL, SetsTheFixedStateOnARealWindowOnceAndStopReleasesIt) {
     DestroyWindow(window);
 }
 
+namespace {
+RECT Viewport() {
+    GLint v[4] = {};
+    glGetIntegerv(GL_VIEWPORT, v);
+    return RECT{v[0], v[1], v[0] + v[2], v[1] + v[3]};
+}
+} // namespace
+
+TEST(SetProjection, AppliesOnlyANewRectangleAndEachStartForgetsTheLast) {
+    ForgetOpenGl();
+    HWND window = OwnDcWindow();
+    ASSERT_NE(nullptr, window);
+    HDC dc = GetDC(window);
+    StartOpenGL(dc);
+    ASSERT_TRUE(glReady) << glFailureMessage;
+    const RECT empty = {0, 0, 0, 0}, moved = {10, 10, 110, 60}, unit = {0, 0, 1, 1};
+    EXPECT_TRUE(EqualRect(&empty, &projectionRect));
+
+    SetProjection(45, 3, 90, moved);
+    RECT viewport = Viewport(), expected = {0, 0, 100, 50};
+    EXPECT_TRUE(EqualRect(&expected, &viewport));
+    EXPECT_TRUE(EqualRect(&moved, &projectionRect));
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(GL_PROJECTION, mode);
+
+    // The same rectangle again is skipped: the viewport set by hand stays.
+    glViewport(0, 0, 1, 1);
+    SetProjection(45, 3, 90, moved);
+    viewport = Viewport();
+    EXPECT_TRUE(EqualRect(&unit, &viewport));
+
+    // After a new start the same rectangle applies again.
+    StopOpenGL();
+    StartOpenGL(dc);
+    ASSERT_TRUE(glReady) << glFailureMessage;
+    EXPECT_TRUE(EqualRect(&empty, &projectionRect));
+    glViewport(0, 0, 1, 1);
+    SetProjection(45, 3, 90, moved);
+    viewport = Viewport();
+    EXPECT_TRUE(EqualRect(&expected, &viewport));
+
+    StopOpenGL();
+    ReleaseDC(window, dc);
+    DestroyWindow(window);
+}
+
 TEST(StartOpenGL, ADeviceContextWithoutPixelFormatsFailsForGood) {
     ForgetOpenGl();
     HDC metafile = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
