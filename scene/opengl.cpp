@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include "host/saver_host.h"
+#include "mobile/table.h"
 #include "scene/gl_setup.h"
 
 bool glInitTried = false;
@@ -169,23 +170,16 @@ void SwitchToFastMode(HWND window) {
     modeSwitchTried = true;
     modeSwitched = false;
 
-    // Counted first, then read into one block.
-    int count = 0;
-    for (DEVMODEA probe = ClearedMode(); EnumDisplaySettingsA(nullptr, (DWORD)count, &probe);
-         probe = ClearedMode())
-        count++;
-    DEVMODEA* modes = (DEVMODEA*)malloc((size_t)(count ? count : 1) * sizeof(DEVMODEA));
-    if (!modes)
-        return;
-    int read = 0;
-    while (read < count) {
-        modes[read] = ClearedMode();
-        if (!EnumDisplaySettingsA(nullptr, (DWORD)read, &modes[read]))
+    // One pass over the modes, kept for the choice. Should memory run out,
+    // the choice is made among those read so far.
+    Table<DEVMODEA> modes = {};
+    for (DEVMODEA mode = ClearedMode(); EnumDisplaySettingsA(nullptr, modes.count, &mode);
+         mode = ClearedMode()) {
+        if (!TablePush(modes, mode))
             break;
-        read++;
     }
-    int chosen = ChooseFastMode(modes, read);
-    free(modes);
+    int chosen = ChooseFastMode(modes.data, (int)modes.count);
+    TableFree(modes);
     if (chosen < 0)
         return;
     DEVMODEA mode = ClearedMode();
