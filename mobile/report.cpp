@@ -14,8 +14,9 @@ void CheckOrReport(bool condition, const char* message) {
     char* text = local;
     if (length + 3 > sizeof local) {
         text = (char*)malloc(length + 3);
-        if (!text) {
+        if (!text) { // out of memory: the line still ends, in a call of its own
             DebugOutput(message);
+            DebugOutput("\r\n");
             return;
         }
     }
