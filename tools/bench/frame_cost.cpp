@@ -43,50 +43,53 @@ void Record(Op op, unsigned word = 0, float a = 0, float b = 0, float c = 0, flo
 } // namespace
 
 // The null OpenGL: records while a frame is being captured, else does
-// nothing but leave a trace in `sink`.
-void APIENTRY glRotatef(GLfloat a, GLfloat x, GLfloat y, GLfloat z) {
+// nothing but leave a trace in `sink`. A real OpenGL lives in a library, so
+// both sides must pay a call for each of its functions: kept out of line, or
+// the compiler would fold them into the floor's loop in this file.
+#define OUT_OF_LINE __attribute__((noipa))
+OUT_OF_LINE void APIENTRY glRotatef(GLfloat a, GLfloat x, GLfloat y, GLfloat z) {
     Record(OpRotate, 0, a, x, y, z);
 }
-void APIENTRY glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+OUT_OF_LINE void APIENTRY glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
     Record(OpTranslate, 0, x, y, z);
 }
-void APIENTRY glColor3f(GLfloat r, GLfloat g, GLfloat b) {
+OUT_OF_LINE void APIENTRY glColor3f(GLfloat r, GLfloat g, GLfloat b) {
     Record(OpColour, 0, r, g, b);
 }
-void APIENTRY glBegin(GLenum mode) {
+OUT_OF_LINE void APIENTRY glBegin(GLenum mode) {
     Record(OpBegin, mode);
 }
-void APIENTRY glEnd() {
+OUT_OF_LINE void APIENTRY glEnd() {
     Record(OpEnd);
 }
-void APIENTRY glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+OUT_OF_LINE void APIENTRY glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
     Record(OpVertex, 0, x, y, z);
 }
-void APIENTRY glPushMatrix() {
+OUT_OF_LINE void APIENTRY glPushMatrix() {
     Record(OpPush);
 }
-void APIENTRY glPopMatrix() {
+OUT_OF_LINE void APIENTRY glPopMatrix() {
     Record(OpPop);
 }
-void APIENTRY glMatrixMode(GLenum mode) {
+OUT_OF_LINE void APIENTRY glMatrixMode(GLenum mode) {
     Record(OpMatrixMode, mode);
 }
-void APIENTRY glLoadIdentity() {
+OUT_OF_LINE void APIENTRY glLoadIdentity() {
     Record(OpIdentity);
 }
-void APIENTRY glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
+OUT_OF_LINE void APIENTRY glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
     Record(OpClearColour, 0, r, g, b, a);
 }
-void APIENTRY glClear(GLbitfield mask) {
+OUT_OF_LINE void APIENTRY glClear(GLbitfield mask) {
     Record(OpClear, mask);
 }
-void APIENTRY gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy,
-                        GLdouble cz, GLdouble ux, GLdouble uy, GLdouble uz) {
+OUT_OF_LINE void APIENTRY gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy,
+                                    GLdouble cz, GLdouble ux, GLdouble uy, GLdouble uz) {
     sink += OpLookAt;
     if (recording)
         recording->push_back(Call{OpLookAt, 0, {}, {ex, ey, ez, cx, cy, cz, ux, uy, uz}});
 }
-int SwapBuffers(HDC) {
+OUT_OF_LINE int SwapBuffers(HDC) {
     Record(OpSwap);
     return 1;
 }
