@@ -106,6 +106,16 @@ struct SaverTest : testing::Test {
         return windows;
     }
 
+    // True once one of the saver's windows has the keyboard: keys sent
+    // through the system reach the saver only then.
+    bool KeyboardReachesSaver() {
+        return robot::WaitUntil([&] {
+            DWORD owner = 0;
+            HWND foreground = GetForegroundWindow();
+            return foreground && GetWindowThreadProcessId(foreground, &owner) && owner == saver.id;
+        });
+    }
+
     // The saver ended by itself, with exit code 0.
     void ExpectEndsWithZero(const char* why) {
         DWORD code = 0xBAD;

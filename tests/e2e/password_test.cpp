@@ -79,6 +79,7 @@ struct PasswordTest : SaverTest {
         EXPECT_TRUE(robot::StartProgram(saver, program, "\"" + program + "\" " + arguments))
             << program;
         EXPECT_TRUE(robot::WaitForTopLevelWindows(saver.id, "ScrClass", windows, &found));
+        EXPECT_TRUE(KeyboardReachesSaver()) << "no saver window has the keyboard";
         return found;
     }
 

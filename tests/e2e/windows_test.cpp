@@ -72,6 +72,7 @@ TEST_F(MonitorsTest, ThePrimaryShowsTheMobileWhileTheOthersStayBlack) {
         EXPECT_EQ(0u, robot::CountOtherThan(robot::CaptureScreen(robot::Describe(windows[i]).rect),
                                             kBlack))
             << "window " << i;
+    ASSERT_TRUE(KeyboardReachesSaver());
     robot::PressKey('A');
     ExpectEndsWithZero("a key");
 }
@@ -257,6 +258,7 @@ TEST_F(StartupTest, BothCasesOfTheMonitorsLetterSimulateThreeMonitors) {
     for (const char* arguments : {"/SM", "-sM"}) {
         std::vector<HWND> windows = StartSaver(arguments, 3);
         ASSERT_EQ(3u, windows.size()) << arguments;
+        ASSERT_TRUE(KeyboardReachesSaver()) << arguments;
         robot::PressKey('A');
         ExpectEndsWithZero(arguments);
         robot::Stop(saver);
