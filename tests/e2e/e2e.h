@@ -106,13 +106,21 @@ struct SaverTest : testing::Test {
         return windows;
     }
 
-    // True once one of the saver's windows has the keyboard: keys sent
-    // through the system reach the saver only then.
+    // True once one of the saver's windows has the keyboard and has kept it
+    // for a few polls, so that the activations of a start-up showing its
+    // windows have run their course: keys sent through the system then
+    // reach the saver, and another window can be given the keyboard.
     bool KeyboardReachesSaver() {
+        HWND last = nullptr;
+        int steady = 0;
         return robot::WaitUntil([&] {
             DWORD owner = 0;
             HWND foreground = GetForegroundWindow();
-            return foreground && GetWindowThreadProcessId(foreground, &owner) && owner == saver.id;
+            bool saversOwn =
+                foreground && GetWindowThreadProcessId(foreground, &owner) && owner == saver.id;
+            steady = saversOwn && foreground == last ? steady + 1 : 0;
+            last = foreground;
+            return steady >= 5;
         });
     }
 

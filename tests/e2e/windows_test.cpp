@@ -79,11 +79,13 @@ TEST_F(MonitorsTest, ThePrimaryShowsTheMobileWhileTheOthersStayBlack) {
 
 TEST_F(MonitorsTest, ACameraKeyInAnotherMonitorsWindowClosesTheSaverThroughThePrimary) {
     StartMonitors();
+    ASSERT_TRUE(KeyboardReachesSaver());
     ASSERT_TRUE(robot::Activate(windows[1])) << "could not give window 1 the keyboard";
     // Activation passing between the saver's own windows ends nothing.
     ASSERT_TRUE(PostedCameraRoundTrip(saver, windows[0]));
     ASSERT_TRUE(robot::Running(saver)) << "moving activation to window 1 ended the saver";
     // Only the primary takes camera keys; window 1 cannot close by itself.
+    ASSERT_TRUE(robot::Activate(windows[1])) << "window 1 lost the keyboard";
     robot::PressKey(VK_LEFT);
     ExpectEndsWithZero("Left arrow in window 1");
 }
