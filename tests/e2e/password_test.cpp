@@ -23,19 +23,7 @@ std::string RecordPath() {
 }
 
 std::vector<std::string> RecordLines() {
-    std::vector<std::string> lines;
-    FILE* file = fopen(RecordPath().c_str(), "rb");
-    if (!file)
-        return lines;
-    char line[512];
-    while (fgets(line, sizeof line, file)) {
-        std::string text = line;
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-            text.pop_back();
-        lines.push_back(text);
-    }
-    fclose(file);
-    return lines;
+    return robot::ReadLines(RecordPath());
 }
 
 // Record lines that begin with `prefix`.

@@ -34,19 +34,10 @@ std::string Tool() {
 // What the launcher traced, in order.
 std::vector<std::string> LauncherTrace() {
     std::vector<std::string> lines;
-    FILE* file = fopen(TracePath().c_str(), "rb");
-    if (!file)
-        return lines;
-    char line[512];
-    while (fgets(line, sizeof line, file)) {
-        std::string text = line;
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-            text.pop_back();
+    for (const std::string& text : robot::ReadLines(TracePath()))
         for (const char* known : kLauncherLines)
             if (text == known)
                 lines.push_back(text);
-    }
-    fclose(file);
     return lines;
 }
 
@@ -81,8 +72,8 @@ struct LauncherTest : testing::Test {
     static void EndEveryTool() {
         for (const char* className : {"Scrprev", "ScrprevElsewhere"})
             for (HWND window : install::FindWindows(className)) {
-                HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
-                                             ProcessOf(window));
+                HANDLE process =
+                    OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessOf(window));
                 if (!process)
                     continue;
                 TerminateProcess(process, 0xDEAD);
@@ -126,8 +117,7 @@ struct LauncherTest : testing::Test {
         EXPECT_TRUE(facts.style & WS_CHILD);
         RECT area;
         GetWindowRect(display, &area);
-        EXPECT_TRUE(EqualRect(&area, &facts.rect))
-            << "the preview does not fill the display area";
+        EXPECT_TRUE(EqualRect(&area, &facts.rect)) << "the preview does not fill the display area";
         EXPECT_TRUE(robot::WaitUntil([&] { return IsWindowVisible(preview) != 0; }));
         EXPECT_TRUE(LauncherTrace().empty()) << LauncherTrace()[0];
 
@@ -157,8 +147,8 @@ TEST_F(LauncherTest, AToolBesideTheSaverIsStartedAndHostsThePreview) {
         toolWindows = install::FindWindows("Scrprev");
         return !toolWindows.empty() || !robot::Running(saver);
     })) << "no tool was started";
-    ASSERT_EQ(1u, toolWindows.size()) << "trace: "
-                                      << (LauncherTrace().empty() ? "" : LauncherTrace()[0]);
+    ASSERT_EQ(1u, toolWindows.size())
+        << "trace: " << (LauncherTrace().empty() ? "" : LauncherTrace()[0]);
     EXPECT_NE(saver.id, ProcessOf(toolWindows[0]));
     HWND preview = WaitForPreview(toolWindows[0]);
     ASSERT_TRUE(preview) << "no preview in the started tool; trace: "

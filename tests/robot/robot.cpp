@@ -45,6 +45,22 @@ std::string OwnFolder() {
     return path;
 }
 
+std::vector<std::string> ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file)
+        return lines;
+    char line[512];
+    while (fgets(line, sizeof line, file)) {
+        std::string text = line;
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.pop_back();
+        lines.push_back(text);
+    }
+    fclose(file);
+    return lines;
+}
+
 std::string SaverPath() {
     const char* option = strstr(GetCommandLineA(), "--saver=");
     if (option) {

@@ -32,6 +32,9 @@ std::string SaverPath();
 // The folder of the test program, with a trailing backslash.
 std::string OwnFolder();
 
+// The lines of a text file without their line ends; none when it cannot be read.
+std::vector<std::string> ReadLines(const std::string& path);
+
 struct Process {
     HANDLE handle;
     DWORD id;
