@@ -130,6 +130,21 @@ TEST(FuzzedCommandLines, EveryReadingIsAConsistentRequest) {
         EXPECT_GT(modes[mode], 20) << "mode " << mode;
 }
 
+struct VisibleWindowFinder {
+    DWORD id;
+    std::vector<HWND> windows;
+};
+
+// A plain function: on i686 only a __stdcall function is a WNDENUMPROC.
+BOOL CALLBACK CollectVisibleWindow(HWND window, LPARAM data) {
+    VisibleWindowFinder* finder = (VisibleWindowFinder*)data;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == finder->id && IsWindowVisible(window))
+        finder->windows.push_back(window);
+    return TRUE;
+}
+
 // Closes whatever the saver opened: mouse travel for its saver windows, a
 // close request for anything else (the configuration sheet, a message box).
 void CloseWhatItShows(const robot::Process& process, int round) {
@@ -138,20 +153,8 @@ void CloseWhatItShows(const robot::Process& process, int round) {
         robot::PressKey(VK_SPACE);
         return;
     }
-    struct Finder {
-        DWORD id;
-        std::vector<HWND> windows;
-    } finder = {process.id, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            Finder* f = (Finder*)data;
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == f->id && IsWindowVisible(window))
-                f->windows.push_back(window);
-            return TRUE;
-        },
-        (LPARAM)&finder);
+    VisibleWindowFinder finder = {process.id, {}};
+    EnumWindows(CollectVisibleWindow, (LPARAM)&finder);
     for (HWND window : finder.windows)
         PostMessageA(window, WM_CLOSE, 0, 0);
 }
