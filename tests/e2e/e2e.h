@@ -142,6 +142,17 @@ struct SaverTest : testing::Test {
             [&] { return StoredSetting("longitude", -1) == expected || !robot::Running(saver); });
         return StoredSetting("longitude", -1) == expected;
     }
+
+    // The same with the key posted to the primary window, for when keys sent
+    // through the system would go elsewhere.
+    bool PostedCameraRoundTrip(HWND primary) {
+        int before = StoredSetting("longitude", 0);
+        int expected = before + 1 > 360 ? before + 1 - 360 : before + 1;
+        PostMessageA(primary, WM_KEYDOWN, VK_RIGHT, 1);
+        robot::WaitUntil(
+            [&] { return StoredSetting("longitude", -1) == expected || !robot::Running(saver); });
+        return StoredSetting("longitude", -1) == expected;
+    }
 };
 
 } // namespace e2e
