@@ -259,9 +259,11 @@ TEST_F(SheetTest, ConfigurationOpensOnTheOptionsPageWithALivePreview) {
         PressButton(sheet, IDCANCEL);
         ExpectEndsWithZero();
     }
-    // Everything else was checked for both ways of starting.
+    // Everything else was checked for both ways of starting. Where the
+    // display cannot show the picture, live_preview_test reads the Options
+    // page's frames back from the preview's own OpenGL context.
     if (pictureUnseen)
-        GTEST_SKIP() << "child-window OpenGL output is not shown by Wine here";
+        RecordProperty("picture", "not shown by this display; read back in live_preview_test");
 }
 
 TEST_F(SheetTest, WithoutTheAgentTheCornersAreGreyedAndIgnoreClicks) {

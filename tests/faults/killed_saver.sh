@@ -33,7 +33,7 @@ stored() {
 # ---- Killed while running full screen, right after camera keys.
 reg delete "$key" /f >/dev/null
 reg add "$key" /v longitude /t REG_DWORD /d 100 /f >/dev/null
-xdotool mousemove 512 384
+home_mouse
 "$WINE_LOADER" "$copy" /s </dev/null >/dev/null 2>&1 &
 pid=$!
 wait_for_mobile || problem "the saver showed no mobile"
@@ -48,7 +48,7 @@ case "$longitude" in
 esac
 
 # The next start is a normal one.
-xdotool mousemove 512 384
+home_mouse
 "$WINE_LOADER" "$copy" /s </dev/null >/dev/null 2>&1 &
 pid=$!
 wait_for_mobile || problem "after the kill the next saver showed no mobile"
@@ -61,6 +61,7 @@ code=$(wait_exit "$pid" 30)
 # ---- Killed while switching to 640 x 480 x 16 in Wine's virtual desktop.
 reg add "$key" /v ChangeScreenMode /t REG_DWORD /d 1 /f >/dev/null
 desktop="KilledSaver$$"
+home_mouse
 "$WINE_LOADER" explorer "/desktop=$desktop,1024x768" "$copy" /s </dev/null >/dev/null 2>&1 &
 explorer=$!
 switched=0
@@ -78,6 +79,7 @@ code=$(wait_exit "$explorer" 30)
 [ "$code" != timeout ] || { kill -9 "$explorer" 2>/dev/null; problem "the virtual desktop stayed after the kill"; }
 
 # The next start in a virtual desktop switches again and shows the mobile.
+home_mouse
 "$WINE_LOADER" explorer "/desktop=$desktop,1024x768" "$copy" /s </dev/null >/dev/null 2>&1 &
 explorer=$!
 for _ in $(seq 120); do

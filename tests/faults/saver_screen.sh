@@ -23,9 +23,16 @@ wait_for_mobile() {
     return 1
 }
 
-# Mouse travel well beyond the default threshold, from the middle.
+# Puts the cursor in the middle, where a saver started next takes it from.
+home_mouse() {
+    xdotool mousemove 512 384
+}
+
+# Mouse travel well beyond the default threshold from the middle, to points
+# inside a 640 x 480 screen too: a move outside a smaller screen never
+# reaches the saver, and the second point alone must end it as well.
 travel_mouse() {
-    xdotool mousemove 900 700
+    xdotool mousemove 620 460
     sleep 0.3
     xdotool mousemove 100 100
 }

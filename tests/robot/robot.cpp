@@ -252,11 +252,19 @@ void ClickButton(MouseButton button) {
 
 void MoveCursor(int x, int y) {
     SetCursorPos(x, y);
-    // The move reaches the X display asynchronously, and a program that asks
-    // for the position meanwhile may still get the old one. Reading it back
-    // here does not tell (Wine may answer this process from a stale copy),
-    // so the move is given a moment to land.
-    Pause(250);
+    // The move reaches the X display asynchronously. Wine answers a position
+    // asked for soon after a move from its own copy, and one asked for later
+    // from the X server itself; so the move has landed once the position,
+    // asked for well after the move, is the new one. No fixed wait: on a
+    // busy machine the X server may take longer.
+    DWORD moved = GetTickCount();
+    WaitUntil(
+        [&] {
+            POINT point = {};
+            return GetTickCount() - moved > 150 && GetCursorPos(&point) && point.x == x &&
+                   point.y == y;
+        },
+        10000);
     // Wine does not always follow SetCursorPos with a mouse message; a move
     // of no length through the input queue makes sure the window under the
     // cursor hears of the new position.
