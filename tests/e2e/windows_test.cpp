@@ -142,8 +142,9 @@ TEST_F(PreviewTest, OneChildFillsTheParentAndDrawsTheMobile) {
     const unsigned parentGrey = robot::Rgb(128, 128, 128);
     if (robot::WaitUntil(
             [&] { return robot::CountOtherThan(robot::CaptureScreen(area), parentGrey) > 0; },
-            10000))
+            10000)) {
         EXPECT_TRUE(WaitForMobile(area)) << "no mobile in the preview";
+    }
 }
 
 TEST_F(PreviewTest, NoInputEndsItButDestroyingTheParentDoes) {

@@ -250,24 +250,45 @@ void ClickButton(MouseButton button) {
     SendInput(2, inputs, sizeof(INPUT));
 }
 
+// Moves the X display's own pointer, as a mouse would, through the XTEST
+// extension (Wine starts Unix programs too). SetCursorPos is not enough: it
+// sets Wine's copy of the position at once, but while a full-screen window
+// of another process holds the pointer grabbed (as Wine does for a window
+// that covers the only monitor) Wine refuses to warp the X pointer. Then the
+// position a program reads depends on timing: Wine's copy when it changed
+// within the last 100 ms, the X pointer's after that.
+static bool MovePointerThroughX(int x, int y) {
+    char command[100];
+    snprintf(command, sizeof command, "/usr/bin/xdotool mousemove %d %d",
+             x - GetSystemMetrics(SM_XVIRTUALSCREEN), y - GetSystemMetrics(SM_YVIRTUALSCREEN));
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA("/usr/bin/xdotool", command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    WaitForSingleObject(process.hProcess, kPatience);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
 void MoveCursor(int x, int y) {
-    SetCursorPos(x, y);
-    // The move reaches the X display asynchronously. Wine answers a position
-    // asked for soon after a move from its own copy, and one asked for later
-    // from the X server itself; so the move has landed once the position,
-    // asked for well after the move, is the new one. No fixed wait: on a
-    // busy machine the X server may take longer.
-    DWORD moved = GetTickCount();
-    WaitUntil(
-        [&] {
-            POINT point = {};
-            return GetTickCount() - moved > 150 && GetCursorPos(&point) && point.x == x &&
-                   point.y == y;
-        },
-        10000);
-    // Wine does not always follow SetCursorPos with a mouse message; a move
-    // of no length through the input queue makes sure the window under the
-    // cursor hears of the new position.
+    if (!MovePointerThroughX(x, y)) {
+        static bool told = false;
+        if (!told)
+            fprintf(stderr, "robot: no /usr/bin/xdotool; the cursor moves with SetCursorPos\n");
+        told = true;
+        SetCursorPos(x, y);
+    }
+    // Landed once Wine reports the new position; no fixed wait, for a busy
+    // machine may take longer.
+    WaitUntil([&] {
+        POINT point = {};
+        return GetCursorPos(&point) && point.x == x && point.y == y;
+    });
+    // A move of no length through the input queue makes sure the window under
+    // the cursor hears of the new position even if Wine sent no message.
     INPUT input = {};
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = MOUSEEVENTF_MOVE;
