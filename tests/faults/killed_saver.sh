@@ -65,7 +65,7 @@ home_mouse
 "$WINE_LOADER" explorer "/desktop=$desktop,1024x768" "$copy" /s </dev/null >/dev/null 2>&1 &
 explorer=$!
 switched=0
-for _ in $(seq 120); do
+for _ in $(seq 480); do # up to 2 minutes on a busy machine
     sleep 0.25
     geometry=$(xdotool search --name "$desktop" getwindowgeometry 2>/dev/null | sed -n 's/^ *Geometry: //p' | head -1)
     if [ "$geometry" = 640x480 ]; then switched=1; break; fi
@@ -82,7 +82,7 @@ code=$(wait_exit "$explorer" 30)
 home_mouse
 "$WINE_LOADER" explorer "/desktop=$desktop,1024x768" "$copy" /s </dev/null >/dev/null 2>&1 &
 explorer=$!
-for _ in $(seq 120); do
+for _ in $(seq 480); do # up to 2 minutes on a busy machine
     sleep 0.25
     geometry=$(xdotool search --name "$desktop" getwindowgeometry 2>/dev/null | sed -n 's/^ *Geometry: //p' | head -1)
     [ "$geometry" = 640x480 ] && break
