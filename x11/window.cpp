@@ -44,7 +44,7 @@ static bool WindowVisual(Display* display, const XWindowAttributes& attributes,
            glXGetConfig(display, &chosen, GLX_RGBA, &rgba) == 0 && rgba;
 }
 
-static bool CreateOwnWindow(DrawTarget& target) {
+static void CreateOwnWindow(DrawTarget& target) {
     Display* display = target.display;
     Window root = RootWindow(display, target.visual.screen);
     XSetWindowAttributes attributes = {};
@@ -64,7 +64,6 @@ static bool CreateOwnWindow(DrawTarget& target) {
     target.deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, target.window, &target.deleteWindow, 1);
     XMapWindow(display, target.window);
-    return true;
 }
 
 bool OpenDrawTarget(DrawTarget& target, const HackOptions& options) {

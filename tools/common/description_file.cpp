@@ -10,6 +10,8 @@ const char* ReadDescriptionFile(const char* path, uint32_t limit, std::vector<ch
         return "no such file";
     if (!S_ISREG(status.st_mode))
         return "not a regular file";
+    if ((uint64_t)status.st_size > limit)
+        return "too large";
     FILE* file = fopen(path, "rb");
     if (!file)
         return "cannot be opened";
