@@ -60,6 +60,7 @@ bool StartPrivateDisplay(PrivateDisplay& display, const std::vector<std::string>
                                              "1024x768x24", "-nolisten", "tcp"};
             args.insert(args.end(), extra.begin(), extra.end());
             std::vector<char*> argv;
+            argv.reserve(args.size() + 1);
             for (std::string& arg : args)
                 argv.push_back(arg.data());
             argv.push_back(nullptr);
@@ -118,6 +119,7 @@ Process StartProcess(const std::vector<std::string>& argv, const std::string& di
         dup2(null, 1);
         dup2(errors, 2);
         std::vector<char*> args;
+        args.reserve(argv.size() + 1);
         for (const std::string& arg : argv)
             args.push_back(strdup(arg.c_str()));
         args.push_back(nullptr);
