@@ -194,20 +194,6 @@ TEST_F(Screen, CameraKeysTurnTheViewAndQCloses) {
     EXPECT_EQ(WaitForExit(program, 30), 0);
 }
 
-TEST_F(Screen, EscapeClosesItsOwnWindow) {
-    Start({});
-    Window window = 0;
-    ASSERT_TRUE(PollUntil(30, [&] { return (window = FindProgramWindow(x.display)) != 0; }));
-    Census census;
-    ASSERT_TRUE(ShowsMobile(window, census));
-    XSetInputFocus(x.display, window, RevertToParent, CurrentTime);
-    KeyCode escape = XKeysymToKeycode(x.display, XK_Escape);
-    XTestFakeKeyEvent(x.display, escape, True, CurrentTime);
-    XTestFakeKeyEvent(x.display, escape, False, CurrentTime);
-    XSync(x.display, False);
-    EXPECT_EQ(WaitForExit(program, 30), 0);
-}
-
 // Errors a user can read: one line and status 1, never a crash.
 TEST_F(Screen, BadWindowsAndOptionsEndWithOneLine) {
     struct Case {
