@@ -221,4 +221,16 @@ TEST_F(Screen, BadWindowsAndOptionsEndWithOneLine) {
     EXPECT_EQ(ReadErrors(lost).find("hangingmobile: cannot open the X display"), 0u);
 }
 
+TEST(NoGlx, ADisplayWithoutGlxEndsWithOneLine) {
+    PrivateDisplay bare;
+    ASSERT_TRUE(StartPrivateDisplay(bare, {"-extension", "GLX"})) << "no Xvfb";
+    Process program = StartProcess({ProgramPath(), "--root"}, bare.name);
+    EXPECT_EQ(WaitForExit(program, 30), 1);
+    EXPECT_EQ(ReadErrors(program).find("hangingmobile: the X display " + bare.name +
+                                       " has no OpenGL (GLX)\n"),
+              0u)
+        << ReadErrors(program);
+    StopPrivateDisplay(bare);
+}
+
 } // namespace
