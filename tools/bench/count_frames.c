@@ -3,7 +3,6 @@
  * hacks swap through EGL) and keeps the count in the first eight bytes of
  * the file $FRAME_COUNT_FILE, mapped shared, so that it can be read while
  * the program runs and after it is killed, at no system call per frame. */
-#define _GNU_SOURCE
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <stdint.h>
