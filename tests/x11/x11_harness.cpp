@@ -44,8 +44,9 @@ static int IgnoreXError(Display*, XErrorEvent*) {
 bool StartPrivateDisplay(PrivateDisplay& display, const std::vector<std::string>& extra) {
     XSetErrorHandler(IgnoreXError);
     // Tests run side by side: a number another server took meanwhile makes
-    // ours fail at once, and the next number is tried.
-    for (int number = 100 + getpid() % 400, tries = 0; tries < 40; number++, tries++) {
+    // ours fail at once, and the next number is tried. Far above where
+    // tools/with-display starts counting, so as not to race it.
+    for (int number = 600 + getpid() % 300, tries = 0; tries < 40; number++, tries++) {
         std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
         if (Exists(socket) || Exists("/tmp/.X" + std::to_string(number) + "-lock"))
             continue;
