@@ -104,9 +104,12 @@ void StopPrivateDisplay(PrivateDisplay& display) {
 Process StartProcess(const std::vector<std::string>& argv, const std::string& displayName,
                      const std::vector<std::string>& environment) {
     Process process;
+    // Unlinked at once: the program writes, the test reads, nothing is left.
     char path[] = "/tmp/hm-errors-XXXXXX";
     int errors = mkstemp(path);
-    process.errors = path;
+    unlink(path);
+    fcntl(errors, F_SETFD, FD_CLOEXEC); // the programs started later do not hold it
+    process.errors = errors;
     process.pid = fork();
     if (process.pid == 0) {
         setenv("DISPLAY", displayName.c_str(), 1);
@@ -127,7 +130,6 @@ Process StartProcess(const std::vector<std::string>& argv, const std::string& di
         execvp(args[0], args.data());
         _exit(127);
     }
-    close(errors);
     return process;
 }
 
@@ -156,14 +158,10 @@ bool Running(const Process& process) {
 
 std::string ReadErrors(const Process& process) {
     std::string text;
-    FILE* file = fopen(process.errors.c_str(), "rb");
-    if (!file)
-        return text;
     char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, n);
-    fclose(file);
+    ssize_t n;
+    while ((n = pread(process.errors, buffer, sizeof buffer, (off_t)text.size())) > 0)
+        text.append(buffer, (size_t)n);
     return text;
 }
 

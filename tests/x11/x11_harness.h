@@ -22,7 +22,7 @@ void StopPrivateDisplay(PrivateDisplay& display);
 
 struct Process {
     pid_t pid = -1;
-    std::string errors; // file that receives the program's standard error
+    int errors = -1; // an unlinked file that receives the program's standard error
 };
 // Starts `argv` with DISPLAY set and `environment` ("NAME=VALUE") added;
 // standard error goes to a temporary file.
