@@ -4,6 +4,7 @@
 #include "host/settings.h"
 #include "mobile/parser.h"
 #include "mobile/platform.h"
+#include "scene/camera.h"
 #include "scene/dynamics.h"
 #include "scene/opengl.h"
 #include "scene/renderer.h"
@@ -91,41 +92,25 @@ void PaintScene(SaverScene& scene, HDC paintDc, const RECT& client) {
 }
 
 void OnCameraKey(SaverScene& scene, WPARAM virtualKey) {
-    switch (virtualKey) {
-    case VK_PRIOR:
-        scene.latitude -= 15;
-        break;
-    case VK_NEXT:
-        scene.latitude += 15;
-        break;
-    case VK_END:
-        scene.longitude += 15;
-        break;
-    case VK_HOME:
-        scene.longitude -= 15;
-        break;
-    case VK_LEFT:
-        scene.longitude -= 1;
-        break;
-    case VK_UP:
-        scene.latitude -= 1;
-        break;
-    case VK_RIGHT:
-        scene.longitude += 1;
-        break;
-    case VK_DOWN:
-        scene.latitude += 1;
-        break;
+    static const struct {
+        WPARAM virtualKey;
+        CameraKey key;
+    } keys[] = {
+        {VK_PRIOR, CameraPageUp}, {VK_NEXT, CameraPageDown}, {VK_END, CameraEnd},
+        {VK_HOME, CameraHome},    {VK_LEFT, CameraLeft},     {VK_UP, CameraUp},
+        {VK_RIGHT, CameraRight},  {VK_DOWN, CameraDown},
+    };
+    bool turned = false;
+    for (const auto& entry : keys) {
+        if (entry.virtualKey == virtualKey) {
+            TurnCamera(scene.latitude, scene.longitude, entry.key);
+            turned = true;
+        }
     }
-    // Short of the poles, where the camera's up direction would flip.
-    if (scene.latitude > 85)
-        scene.latitude = 85;
-    if (scene.latitude < -85)
-        scene.latitude = -85;
-    if (scene.longitude > 360)
-        scene.longitude -= 360;
-    if (scene.longitude < 0)
-        scene.longitude += 360;
+    // Any other key still brings a stored position that is out of range back
+    // into it, and stores it.
+    if (!turned)
+        KeepCameraInRange(scene.latitude, scene.longitude);
     SetSettingInt("latitude", scene.latitude);
     SetSettingInt("longitude", scene.longitude);
 }

@@ -10,23 +10,17 @@
 // It runs until it is killed or its window is closed.
 #include <windows.h>
 
-#include <GL/gl.h>
-#include <GL/glu.h>
 #include <string.h>
 
 #include "scene/gl_setup.h"
-#include "tools/bench/floor_frames.h"
+#include "tools/bench/floor_replay.h"
 
 namespace {
 
 struct Floor {
-    const FloorHeader* header;
-    FloorCall* calls;
-    const uint32_t* varyingCall;
-    const float (*values)[4];
+    FloorFrames frames;
     bool clearOnly;
     HDC dc;
-    uint32_t frame;
 };
 Floor floor_ = {};
 
@@ -39,19 +33,7 @@ bool LoadFrames(const char* path) {
     char* bytes = (char*)HeapAlloc(GetProcessHeap(), 0, size);
     bool read = bytes && ReadFile(file, bytes, size, &got, nullptr) && got == size;
     CloseHandle(file);
-    if (!read || size < sizeof(FloorHeader))
-        return false;
-    const FloorHeader* header = (const FloorHeader*)bytes;
-    uint64_t need = sizeof(FloorHeader) + (uint64_t)header->calls * sizeof(FloorCall) +
-                    (uint64_t)header->varying * 4 +
-                    (uint64_t)header->frames * header->varying * 4 * sizeof(float);
-    if (memcmp(header->magic, "HMFLOOR1", 8) != 0 || header->frames == 0 || need != size)
-        return false;
-    floor_.header = header;
-    floor_.calls = (FloorCall*)(bytes + sizeof(FloorHeader));
-    floor_.varyingCall = (const uint32_t*)(floor_.calls + header->calls);
-    floor_.values = (const float(*)[4])(floor_.varyingCall + header->varying);
-    return true;
+    return read && ReadFloorFrames(bytes, size, floor_.frames);
 }
 
 void DrawFrame() {
@@ -60,58 +42,7 @@ void DrawFrame() {
         SwapBuffers(floor_.dc);
         return;
     }
-    const FloorHeader& h = *floor_.header;
-    const float(*values)[4] = floor_.values + (size_t)(floor_.frame % h.frames) * h.varying;
-    floor_.frame++;
-    for (uint32_t i = 0; i < h.varying; i++)
-        memcpy(floor_.calls[floor_.varyingCall[i]].f, values[i], sizeof values[i]);
-    const double* e = h.lookAt;
-    for (const FloorCall *c = floor_.calls, *end = c + h.calls; c != end; c++) {
-        switch (c->op) {
-        case OpRotate:
-            glRotatef(c->f[0], c->f[1], c->f[2], c->f[3]);
-            break;
-        case OpTranslate:
-            glTranslatef(c->f[0], c->f[1], c->f[2]);
-            break;
-        case OpColour:
-            glColor3f(c->f[0], c->f[1], c->f[2]);
-            break;
-        case OpBegin:
-            glBegin(c->word);
-            break;
-        case OpEnd:
-            glEnd();
-            break;
-        case OpVertex:
-            glVertex3f(c->f[0], c->f[1], c->f[2]);
-            break;
-        case OpPush:
-            glPushMatrix();
-            break;
-        case OpPop:
-            glPopMatrix();
-            break;
-        case OpMatrixMode:
-            glMatrixMode(c->word);
-            break;
-        case OpIdentity:
-            glLoadIdentity();
-            break;
-        case OpClearColour:
-            glClearColor(c->f[0], c->f[1], c->f[2], c->f[3]);
-            break;
-        case OpClear:
-            glClear(c->word);
-            break;
-        case OpLookAt:
-            gluLookAt(e[0], e[1], e[2], e[3], e[4], e[5], e[6], e[7], e[8]);
-            break;
-        case OpSwap:
-            SwapBuffers(floor_.dc);
-            break;
-        }
-    }
+    ReplayFloorFrame(floor_.frames, floor_.dc);
 }
 
 bool StartContext(HWND window) {
@@ -132,7 +63,7 @@ bool StartContext(HWND window) {
     SetFixedGlState();
     RECT client;
     GetClientRect(window, &client);
-    const FloorHeader& h = *floor_.header;
+    const FloorHeader& h = *floor_.frames.header;
     ApplyProjection(h.fov, h.znear, h.zfar, client.right, client.bottom);
     return true;
 }

@@ -9,12 +9,7 @@
 #include <vector>
 
 #include "mobile/mobile.h"
-
-struct Report {
-    uint32_t line; // 1-based; 0 for the end of the text
-    bool warning;  // an author warning rather than one of the saver's messages
-    std::string text;
-};
+#include "tools/common/description_file.h"
 
 struct Check {
     std::vector<Report> reports;     // the saver's messages in order, then warnings

@@ -14,59 +14,12 @@
 #include "mobile/platform.h"
 #include "scene/dynamics.h"
 #include "tools/common/debug_capture.h"
+#include "tools/common/description_file.h"
 #include "tools/mobilecheck/check.h"
 
 static int Usage() {
     fprintf(stderr, "usage: mobilecheck [--dump [--at MS] | --stats] FILE\n");
     return 2;
-}
-
-// The whole file, or null when it cannot be read.
-static char* ReadFile(const char* path, uint32_t* size) {
-    FILE* file = fopen(path, "rb");
-    if (!file)
-        return nullptr;
-    size_t capacity = 1 << 16, count = 0;
-    char* bytes = (char*)malloc(capacity);
-    while (bytes) {
-        count += fread(bytes + count, 1, capacity - count, file);
-        if (count < capacity)
-            break;
-        capacity *= 2;
-        char* grown = (char*)realloc(bytes, capacity);
-        if (!grown)
-            free(bytes);
-        bytes = grown;
-    }
-    bool failed = ferror(file) || count > UINT32_MAX;
-    fclose(file);
-    if (failed) {
-        free(bytes);
-        return nullptr;
-    }
-    *size = (uint32_t)count;
-    return bytes;
-}
-
-static void CollectMessage(const char* text, void* context) {
-    Check& check = *(Check*)context;
-    Report report;
-    report.line = reportLine;
-    report.warning = false;
-    report.text = text;
-    // The saver's line end is not part of what the author reads.
-    size_t length = report.text.size();
-    if (length >= 2 && report.text.compare(length - 2, 2, "\r\n") == 0)
-        report.text.resize(length - 2);
-    check.reports.push_back(report);
-}
-
-static void PrintReport(FILE* out, const char* path, const Report& report) {
-    if (report.line == 0)
-        fprintf(out, "%s: %s%s\n", path, report.warning ? "warning: " : "", report.text.c_str());
-    else
-        fprintf(out, "%s:%u: %s%s\n", path, (unsigned)report.line,
-                report.warning ? "warning: " : "", report.text.c_str());
 }
 
 int main(int argc, char** argv) {
@@ -90,10 +43,9 @@ int main(int argc, char** argv) {
     if (!path || (dump && stats))
         return Usage();
 
-    uint32_t size = 0;
-    char* bytes = ReadFile(path, &size);
-    if (!bytes) {
-        fprintf(stderr, "mobilecheck: cannot read %s\n", path);
+    std::vector<char> bytes;
+    if (const char* why = ReadDescriptionFile(path, UINT32_MAX, bytes)) {
+        fprintf(stderr, "mobilecheck: cannot read %s: %s\n", path, why);
         return 2;
     }
 
@@ -102,9 +54,9 @@ int main(int argc, char** argv) {
     const uint32_t startTick = 1000;
     Mobile mobile = {};
     Check check;
-    StartDebugCapture(CollectMessage, &check);
+    StartDebugCapture(CollectParserMessage, &check.reports);
     SetTestClock(startTick);
-    ParseWithSideTables(check, mobile, bytes, size);
+    ParseWithSideTables(check, mobile, bytes.data(), (uint32_t)bytes.size());
     StopDebugCapture();
     AddWarnings(check, mobile);
 
@@ -121,6 +73,5 @@ int main(int argc, char** argv) {
     ClearTestClock();
     int status = check.reports.empty() ? 0 : 1;
     FreeMobile(mobile);
-    free(bytes);
     return status;
 }

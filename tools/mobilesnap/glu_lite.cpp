@@ -1,6 +1,7 @@
-// The two GLU calls the renderer makes, for the off-screen build: Mesa's
+// The two GLU calls the renderer makes, for the native programs: Mesa's
 // off-screen library brings every gl call but no GLU, and the system GLU
-// would dispatch to another GL. Same matrices as GLU builds.
+// would dispatch to another GL; the X11 program and its floor need nothing
+// beyond libGL. Same matrices as GLU builds.
 #include <math.h>
 
 #include "scene/gl.h"

@@ -1,0 +1,260 @@
+// gtest first: X11's None macro would break its headers.
+#include <gtest/gtest.h>
+
+#include "x11_harness.h"
+
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <string.h>
+#include <unistd.h>
+
+static double Now() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec + now.tv_nsec / 1e9;
+}
+
+bool PollUntil(double seconds, const std::function<bool()>& condition) {
+    double end = Now() + seconds;
+    for (;;) {
+        if (condition())
+            return true;
+        if (Now() > end)
+            return false;
+        usleep(50000);
+    }
+}
+
+static bool Exists(const std::string& path) {
+    return access(path.c_str(), F_OK) == 0;
+}
+
+// A read-back of a window that is not (yet) viewable fails; the poll tries
+// again rather than Xlib ending the test.
+static int IgnoreXError(Display*, XErrorEvent*) {
+    return 0;
+}
+
+bool StartPrivateDisplay(PrivateDisplay& display, const std::vector<std::string>& extra) {
+    XSetErrorHandler(IgnoreXError);
+    // Tests run side by side: a number another server took meanwhile makes
+    // ours fail at once, and the next number is tried. Far above where
+    // tools/with-display starts counting, so as not to race it.
+    for (int number = 600 + getpid() % 300, tries = 0; tries < 40; number++, tries++) {
+        std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+        if (Exists(socket) || Exists("/tmp/.X" + std::to_string(number) + "-lock"))
+            continue;
+        std::string name = ":" + std::to_string(number);
+        pid_t server = fork();
+        if (server == 0) {
+            int null = open("/dev/null", O_RDWR);
+            dup2(null, 0);
+            dup2(null, 1);
+            dup2(null, 2);
+            std::vector<std::string> args = {"Xvfb",        name,        "-screen", "0",
+                                             "1024x768x24", "-nolisten", "tcp"};
+            args.insert(args.end(), extra.begin(), extra.end());
+            std::vector<char*> argv;
+            argv.reserve(args.size() + 1);
+            for (std::string& arg : args)
+                argv.push_back(arg.data());
+            argv.push_back(nullptr);
+            execvp("Xvfb", argv.data());
+            _exit(127);
+        }
+        Display* opened = nullptr;
+        PollUntil(30, [&] {
+            if (waitpid(server, nullptr, WNOHANG) == server) {
+                server = -1;
+                return true;
+            }
+            opened = Exists(socket) ? XOpenDisplay(name.c_str()) : nullptr;
+            return opened != nullptr;
+        });
+        if (opened) {
+            display.server = server;
+            display.name = name;
+            display.display = opened;
+            return true;
+        }
+        if (server > 0) {
+            kill(server, SIGKILL);
+            waitpid(server, nullptr, 0);
+        }
+    }
+    return false;
+}
+
+void StopPrivateDisplay(PrivateDisplay& display) {
+    if (display.display)
+        XCloseDisplay(display.display);
+    if (display.server > 0) {
+        kill(display.server, SIGTERM);
+        waitpid(display.server, nullptr, 0);
+    }
+    display = PrivateDisplay{};
+}
+
+Process StartProcess(const std::vector<std::string>& argv, const std::string& displayName,
+                     const std::vector<std::string>& environment) {
+    Process process;
+    // Unlinked at once: the program writes, the test reads, nothing is left.
+    char path[] = "/tmp/hm-errors-XXXXXX";
+    int errors = mkstemp(path);
+    unlink(path);
+    fcntl(errors, F_SETFD, FD_CLOEXEC); // the programs started later do not hold it
+    process.errors = errors;
+    process.pid = fork();
+    if (process.pid == 0) {
+        setenv("DISPLAY", displayName.c_str(), 1);
+        unsetenv("XSCREENSAVER_WINDOW");
+        // llvmpipe on the program's own thread: two busy cores are shared.
+        setenv("LP_NUM_THREADS", "0", 1);
+        for (const std::string& entry : environment)
+            putenv(strdup(entry.c_str()));
+        int null = open("/dev/null", O_RDWR);
+        dup2(null, 0);
+        dup2(null, 1);
+        dup2(errors, 2);
+        std::vector<char*> args;
+        args.reserve(argv.size() + 1);
+        for (const std::string& arg : argv)
+            args.push_back(strdup(arg.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    return process;
+}
+
+int WaitForExit(Process& process, double seconds) {
+    int status = 0;
+    bool ended = PollUntil(seconds, [&] { return waitpid(process.pid, &status, WNOHANG) > 0; });
+    if (!ended) {
+        Kill(process);
+        return -1;
+    }
+    process.pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+void Kill(Process& process) {
+    if (process.pid <= 0)
+        return;
+    kill(process.pid, SIGKILL);
+    waitpid(process.pid, nullptr, 0);
+    process.pid = -1;
+}
+
+bool Running(const Process& process) {
+    return process.pid > 0 && waitpid(process.pid, nullptr, WNOHANG) == 0;
+}
+
+std::string ReadErrors(const Process& process) {
+    std::string text;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = pread(process.errors, buffer, sizeof buffer, (off_t)text.size())) > 0)
+        text.append(buffer, (size_t)n);
+    return text;
+}
+
+std::string ProgramPath() {
+    return HANGINGMOBILE;
+}
+std::string CheckerPath() {
+    return MOBILECHECK;
+}
+
+std::string WriteFile(const std::string& name, const std::string& text) {
+    std::string path = testing::TempDir() + name;
+    std::string temporary = path + ".new";
+    FILE* file = fopen(temporary.c_str(), "wb");
+    fwrite(text.data(), 1, text.size(), file);
+    fclose(file);
+    rename(temporary.c_str(), path.c_str()); // whole, never half written
+    return path;
+}
+
+static bool Near(unsigned pixel, int r, int g, int b, int tolerance) {
+    return abs((int)(pixel >> 16 & 255) - r) <= tolerance &&
+           abs((int)(pixel >> 8 & 255) - g) <= tolerance &&
+           abs((int)(pixel & 255) - b) <= tolerance;
+}
+
+bool TakeCensus(Display* display, Window window, Census& census) {
+    census = Census{};
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes))
+        return false;
+    XImage* image = XGetImage(display, window, 0, 0, (unsigned)attributes.width,
+                              (unsigned)attributes.height, AllPlanes, ZPixmap);
+    if (!image)
+        return false;
+    census.width = attributes.width;
+    census.height = attributes.height;
+    census.pixels = (long)census.width * census.height;
+    census.x0 = census.width;
+    census.y0 = census.height;
+    census.rgb.resize((size_t)census.pixels);
+    for (int y = 0; y < census.height; y++) {
+        for (int x = 0; x < census.width; x++) {
+            unsigned p = (unsigned)XGetPixel(image, x, y) & 0xFFFFFF;
+            census.rgb[(size_t)y * census.width + x] = p;
+            int r = p >> 16 & 255, g = p >> 8 & 255, b = p & 255;
+            if (Near(p, 26, 26, 51, 4)) {
+                census.background++;
+                continue;
+            }
+            census.x0 = std::min(census.x0, x);
+            census.y0 = std::min(census.y0, y);
+            census.x1 = std::max(census.x1, x);
+            census.y1 = std::max(census.y1, y);
+            if (r > 120 && g > 140 && b > 160 && b >= r)
+                census.cloud++;
+            else if (g > 100 && r < g / 2 && b < g / 2)
+                census.green++;
+            else if (r > 100 && g < r / 3 && b < r / 3)
+                census.red++;
+            else if (b > 150 && r < 40 && g < 40)
+                census.blue++;
+        }
+    }
+    XDestroyImage(image);
+    return true;
+}
+
+double Difference(const Census& a, const Census& b) {
+    if (a.rgb.size() != b.rgb.size() || a.rgb.empty())
+        return 1;
+    long differing = 0;
+    for (size_t i = 0; i < a.rgb.size(); i++)
+        differing += a.rgb[i] != b.rgb[i];
+    return (double)differing / (double)a.rgb.size();
+}
+
+Window FindProgramWindow(Display* display) {
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    Window found = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return 0;
+    for (unsigned i = 0; i < count && !found; i++) {
+        XClassHint hint = {};
+        if (XGetClassHint(display, children[i], &hint)) {
+            if (hint.res_name && std::string(hint.res_name) == "hangingmobile")
+                found = children[i];
+            XFree(hint.res_name);
+            XFree(hint.res_class);
+        }
+    }
+    if (children)
+        XFree(children);
+    return found;
+}

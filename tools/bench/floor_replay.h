@@ -1,0 +1,23 @@
+// Replays the floor's frames (floor_frames.h) through OpenGL: shared by the
+// Windows floor and the X11 floor, so that both draw exactly the same calls.
+#pragma once
+
+#include <stdint.h>
+
+#include "scene/gl.h"
+#include "tools/bench/floor_frames.h"
+
+struct FloorFrames {
+    const FloorHeader* header;
+    FloorCall* calls; // frame 0's calls, their varying floats rewritten per frame
+    const uint32_t* varyingCall;
+    const float (*values)[4];
+    uint32_t frame; // the next frame to draw
+};
+
+// Checks the layout of `size` bytes read from a frames file and points
+// `frames` into them (they must stay, writable, as long as it is used).
+bool ReadFloorFrames(char* bytes, uint64_t size, FloorFrames& frames);
+
+// Draws the next frame and swaps on `dc`; after the last it starts again.
+void ReplayFloorFrame(FloorFrames& frames, HDC dc);

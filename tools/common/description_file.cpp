@@ -1,0 +1,59 @@
+#include "tools/common/description_file.h"
+
+#include <sys/stat.h>
+
+#include "mobile/platform.h"
+
+const char* ReadDescriptionFile(const char* path, uint32_t limit, std::vector<char>& bytes) {
+    struct stat status;
+    if (stat(path, &status) != 0)
+        return "no such file";
+    if (!S_ISREG(status.st_mode))
+        return "not a regular file";
+    if ((uint64_t)status.st_size > limit)
+        return "too large";
+    FILE* file = fopen(path, "rb");
+    if (!file)
+        return "cannot be opened";
+    // The size is read as it is now; a file that grows meanwhile is cut at
+    // the limit rather than followed for ever.
+    std::vector<char> read;
+    char chunk[65536];
+    size_t n;
+    bool tooLarge = false;
+    while ((n = fread(chunk, 1, sizeof chunk, file)) > 0) {
+        if (read.size() + n > limit) {
+            tooLarge = true;
+            break;
+        }
+        read.insert(read.end(), chunk, chunk + n);
+    }
+    bool failed = ferror(file);
+    fclose(file);
+    if (tooLarge)
+        return "too large";
+    if (failed)
+        return "read error";
+    bytes.swap(read);
+    return nullptr;
+}
+
+void CollectParserMessage(const char* text, void* reports) {
+    Report report;
+    report.line = reportLine;
+    report.warning = false;
+    report.text = text;
+    // The saver's line end is not part of what the author reads.
+    size_t length = report.text.size();
+    if (length >= 2 && report.text.compare(length - 2, 2, "\r\n") == 0)
+        report.text.resize(length - 2);
+    ((std::vector<Report>*)reports)->push_back(report);
+}
+
+void PrintReport(FILE* out, const char* path, const Report& report) {
+    if (report.line == 0)
+        fprintf(out, "%s: %s%s\n", path, report.warning ? "warning: " : "", report.text.c_str());
+    else
+        fprintf(out, "%s:%u: %s%s\n", path, (unsigned)report.line,
+                report.warning ? "warning: " : "", report.text.c_str());
+}

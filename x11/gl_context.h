@@ -1,0 +1,14 @@
+// The OpenGL context on the draw target, and the buffer swap the renderer
+// ends each frame with.
+#pragma once
+
+#include <GL/glx.h>
+
+#include "x11/window.h"
+
+// Creates the context and makes it current on the target's window, with the
+// fixed state every frame relies on. Prints one line and returns null when
+// it cannot.
+GLXContext StartGlContext(DrawTarget& target);
+
+void StopGlContext(DrawTarget& target, GLXContext context);

@@ -1,0 +1,30 @@
+// What the command line and XScreenSaver's environment ask of the program.
+#pragma once
+
+#include <stdint.h>
+#include <stdio.h>
+
+enum DrawWhere {
+    DrawInOwnWindow,   // a window of its own, the viewer
+    DrawInGivenWindow, // XSCREENSAVER_WINDOW or --window-id
+    DrawOnRoot,        // --root
+};
+
+struct HackOptions {
+    DrawWhere where;
+    unsigned long windowId; // for DrawInGivenWindow
+    long delayMicroseconds; // between frames
+    int32_t latitude;       // camera start, already kept in range
+    int32_t longitude;
+    const char* description; // a file to show instead of the built-in mobile, or null
+    bool watch;              // re-read the description whenever it changes
+    bool help;
+};
+
+// Reads argv (XScreenSaver's single-dash spellings as well as double-dash
+// ones) and the value of XSCREENSAVER_WINDOW, which wins over any option
+// when set. On a mistake returns false with a one-line reason in `error`.
+bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackOptions& options,
+                     char* error, size_t errorSize);
+
+void PrintUsage(FILE* out);

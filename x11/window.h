@@ -1,0 +1,30 @@
+// Where the frames go: the X connection and the window, which is either one
+// of our own or one that XScreenSaver (or the user) hands us.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include "x11/options.h"
+
+struct DrawTarget {
+    Display* display;
+    Window window;
+    bool ownWindow; // ours to create, close and read keys in
+    XVisualInfo visual;
+    bool doubleBuffered;
+    int width;
+    int height;
+    Atom deleteWindow; // the window manager's close request, own window only
+};
+
+// Opens the display and finds or creates the window, with a visual that
+// OpenGL can draw in. On failure prints one line on standard error and
+// returns false.
+bool OpenDrawTarget(DrawTarget& target, const HackOptions& options);
+
+void CloseDrawTarget(DrawTarget& target);
+
+// Set once the X server has told us our window is gone (destroyed by
+// whoever owned it); the program then ends quietly.
+extern bool drawTargetGone;
