@@ -77,6 +77,18 @@ static LRESULT OnCreate(HWND window) {
     return 0;
 }
 
+// The live preview follows the screen area when the control is resized: a
+// dialog scaled for another DPI resizes its controls, not their children.
+static LRESULT OnSize(HWND window) {
+    HWND preview = FindWindowExA(window, nullptr, "ScrClass", nullptr);
+    if (preview) {
+        RECT screen = MonitorArea(window, 0);
+        SetWindowPos(preview, nullptr, screen.left, screen.top, screen.right - screen.left,
+                     screen.bottom - screen.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return 0;
+}
+
 // The back buffer in the user data, re-made only when the size changed.
 static HBITMAP BackBuffer(HWND window, HDC paintDc, int w, int h) {
     HBITMAP buffer = (HBITMAP)GetWindowLongPtrA(window, GWLP_USERDATA);
@@ -213,6 +225,8 @@ LRESULT CALLBACK MonitorControlProc(HWND window, UINT message, WPARAM wParam, LP
     switch (message) {
     case WM_CREATE:
         return OnCreate(window);
+    case WM_SIZE:
+        return OnSize(window);
     case WM_PAINT:
         return OnPaint(window);
     case WM_LBUTTONDOWN:
