@@ -3,21 +3,13 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "host/dpi_messages.h"
 #include "host/saver_host.h"
 #include "host/saver_windows.h"
 #include "host/system_settings.h"
 #include "host/trace.h"
 #include "mobile/platform.h"
 #include "scene/saver_scene.h"
-
-// Sent only to programs that declare themselves aware of the display's DPI;
-// the headers of the oldest systems the saver runs on do not know them.
-#ifndef WM_DPICHANGED
-#define WM_DPICHANGED 0x02E0
-#endif
-#ifndef WM_DPICHANGED_AFTERPARENT
-#define WM_DPICHANGED_AFTERPARENT 0x02E3
-#endif
 
 bool IsSaverWindow(HWND window) {
     char name[100];

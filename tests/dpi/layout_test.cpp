@@ -14,28 +14,19 @@
 #include <string>
 #include <vector>
 
+#include "host/dpi_messages.h"
 #include "tests/e2e/e2e.h"
 #include "tests/robot/dpi.h"
 #include "tests/robot/robot.h"
+#include "tests/robot/window_text.h"
 
 namespace {
 
 const DWORD kDpis[] = {96, 144, 192};
 const char kCaption[] = "Options for Hanging Mobile";
 
-std::string Text(HWND window) {
-    char text[512] = "";
-    DWORD_PTR length = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 5000,
-                        &length);
-    return text;
-}
-
-LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
-    return (LRESULT)result;
-}
+using robot::Send;
+using robot::Text;
 
 std::string Show(const RECT& r) {
     return e2e::Show(r);
@@ -331,6 +322,37 @@ TEST_F(LayoutTest, FullScreenCoversTheScreenAndDrawsAcrossItAtEveryDpi) {
         robot::PressKey(VK_SPACE);
         ExpectEndsWithZero("a key");
     }
+}
+
+// A new DPI makes the system suggest a rectangle of the old logical size;
+// the full-screen window goes back over its monitor instead, and the preview
+// goes back to filling its parent. The test moves both first, so that only
+// the saver's answer to the message can put them back.
+TEST_F(LayoutTest, ADpiChangeKeepsTheFullScreenWindowOnItsMonitorAndThePreviewFillingItsParent) {
+    std::vector<HWND> windows = StartSaver("/s");
+    ASSERT_EQ(1u, windows.size());
+    RECT screen = e2e::Rect(0, 0, e2e::kScreenWidth, e2e::kScreenHeight);
+    SetWindowPos(windows[0], nullptr, 100, 100, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+    Send(windows[0], WM_DPICHANGED, MAKEWPARAM(192, 192));
+    EXPECT_TRUE(robot::WaitUntil([&] {
+        return e2e::SameRect(screen, robot::Describe(windows[0]).rect);
+    })) << Show(robot::Describe(windows[0]).rect);
+    robot::Stop(saver);
+
+    HWND parent = OpenRobotWindow(e2e::Rect(200, 200, 352, 312), "preview area");
+    ASSERT_NE(nullptr, parent);
+    ASSERT_TRUE(robot::Start(saver, "/p " + std::to_string((unsigned long long)parent)));
+    std::vector<HWND> children;
+    ASSERT_TRUE(robot::WaitUntil([&] {
+        children = robot::ChildWindows(parent, "ScrClass");
+        return children.size() == 1 && IsWindowVisible(children[0]);
+    }));
+    SetWindowPos(parent, nullptr, 0, 0, 304, 224, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Send(children[0], WM_DPICHANGED_AFTERPARENT);
+    RECT filled = e2e::Rect(200, 200, 504, 424);
+    EXPECT_TRUE(robot::WaitUntil([&] {
+        return e2e::SameRect(filled, robot::Describe(children[0]).rect);
+    })) << Show(robot::Describe(children[0]).rect);
 }
 
 } // namespace
