@@ -146,14 +146,34 @@ bool Inside(const RECT& inner, const RECT& outer) {
 
 struct Sheets {
     Layout general, options, about;
+    size_t boxPixels; // of the corner boxes: what is not the desktop colour on the screen
 };
+
+// The corner boxes' pixels on the General page's monitor: everything on its
+// screen area that is not the desktop colour the screen is filled with.
+size_t CornerBoxPixels(HWND monitor) {
+    RECT client;
+    GetClientRect(monitor, &client);
+    int w = client.right, h = client.bottom;
+    RECT screen = {16 * w / 184, 17 * h / 170, 168 * w / 184, 130 * h / 170};
+    MapWindowPoints(monitor, nullptr, (POINT*)&screen, 2);
+    COLORREF desktop = GetSysColor(COLOR_BACKGROUND);
+    return robot::CountOtherThan(
+        robot::CaptureScreen(screen),
+        robot::Rgb(GetRValue(desktop), GetGValue(desktop), GetBValue(desktop)));
+}
 
 struct LayoutTest : e2e::SaverTest {
     robot::LogPixelsRestorer restorer; // 96 again after the test, however it ends
 
     void SetUp() override {
         e2e::SaverTest::SetUp();
+        robot::WriteString(HKEY_CURRENT_USER, e2e::kSystemKey, "Mouse Corners", "-YN-");
         ASSERT_TRUE(robot::SeeDevicePixels());
+    }
+    void TearDown() override {
+        e2e::SaverTest::TearDown();
+        robot::DeleteValue(HKEY_CURRENT_USER, e2e::kSystemKey, "Mouse Corners");
     }
 
     HWND TopLevel(const char* title) {
@@ -192,6 +212,8 @@ struct LayoutTest : e2e::SaverTest {
             ASSERT_TRUE(robot::WaitUntil([&] { return IsWindowVisible(page) != FALSE; }));
             robot::Pause(300);
             (index == 0 ? sheets->general : sheets->options) = Measure(page, dpi);
+            if (index == 0)
+                sheets->boxPixels = CornerBoxPixels(GetDlgItem(page, 112));
             Save(sheet, (index == 0 ? "config_general" : "config_options") + suffix);
         }
         PostMessageA(sheet, WM_SYSCOMMAND, 3500, 0);
@@ -297,6 +319,13 @@ TEST_F(LayoutTest, TheSheetAndTheAboutBoxScaleWithTheDpiAndEveryTextFitsAsAt96) 
         ExpectTemplateOverlaps(sheets.general, dpi);
         ExpectSpinAgainstEdit(measured[96].general, sheets.general, dpi);
         ExpectScaled(measured[96].general, sheets.general, dpi, "General page");
+        // The corner boxes grow with the DPI in both directions.
+        double area = (dpi / 96.0) * (dpi / 96.0);
+        EXPECT_NEAR(measured[96].boxPixels * area, sheets.boxPixels,
+                    0.1 * measured[96].boxPixels * area)
+            << "corner boxes at " << dpi << " dpi";
+        // Without the agent the boxes are greyed: half their pixels desktop.
+        EXPECT_GE(measured[96].boxPixels, 4u * 24 * 22 / 2) << "no corner boxes at 96 dpi";
         ExpectScaled(measured[96].options, sheets.options, dpi, "Options page");
         ExpectScaled(measured[96].about, sheets.about, dpi, "About box");
     }
