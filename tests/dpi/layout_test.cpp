@@ -206,7 +206,7 @@ struct LayoutTest : e2e::SaverTest {
         ASSERT_NE(nullptr, sheet) << "no sheet at " << dpi << " dpi";
         SetWindowPos(sheet, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         std::string suffix = "_" + std::to_string(dpi);
-        for (int index : {0, 1}) {
+        for (int index : {1, 0}) { // Options first: the sheet opens on it
             Send(sheet, PSM_SETCURSEL, index);
             HWND page = (HWND)Send(sheet, PSM_GETCURRENTPAGEHWND);
             ASSERT_TRUE(robot::WaitUntil([&] { return IsWindowVisible(page) != FALSE; }));
