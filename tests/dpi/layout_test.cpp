@@ -1,4 +1,4 @@
-// The real saver at 96, 144 and 192 dpi (Wine's LogPixels in the test
+// The real saver at 96, 120, 144 and 192 dpi (Wine's LogPixels in the test
 // prefix): the full-screen window covers the screen and shows the mobile
 // across it, and the sheet's pages and the About box scale as a whole, with
 // every text fitting its control as it does at 96 dpi and the template's own
@@ -22,7 +22,7 @@
 
 namespace {
 
-const DWORD kDpis[] = {96, 144, 192};
+const DWORD kDpis[] = {96, 120, 144, 192};
 const char kCaption[] = "Options for Hanging Mobile";
 
 using robot::Send;
@@ -256,6 +256,11 @@ void ExpectScaled(const Layout& base, const Layout& scaled, DWORD dpi, const cha
                      (LONG)(was.rect.right * sx + 0.5), (LONG)(was.rect.bottom * sy + 0.5)};
         if (now.className == "ComboBox")
             want.bottom = now.rect.bottom; // the closed list's height follows its font
+        if (now.className == "Static" && (now.style & SS_TYPEMASK) == SS_ICON) {
+            // Sized to the icon, which the system scales with the DPI itself.
+            want.right = want.left + (LONG)((was.rect.right - was.rect.left) * ratio + 0.5);
+            want.bottom = want.top + (LONG)((was.rect.bottom - was.rect.top) * ratio + 0.5);
+        }
         EXPECT_TRUE(abs(want.left - now.rect.left) <= tolerance &&
                     abs(want.top - now.rect.top) <= tolerance &&
                     abs(want.right - now.rect.right) <= tolerance &&
