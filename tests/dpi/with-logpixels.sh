@@ -12,6 +12,7 @@
 set -u
 dpi=$1
 shift
+[ -n "${WINEPREFIX:-}" ] || { echo "with-logpixels: no WINEPREFIX" >&2; exit 125; }
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../tools/wine-env.sh"
 
