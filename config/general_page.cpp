@@ -39,10 +39,12 @@ static bool Windows9x() {
     return version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 }
 
-// The up-down keeps the width its template gives it, in dialog units, at
-// every DPI. Aligning itself with its buddy, it may take a fixed width in
-// pixels instead (16 on some systems, the template's own width at 96 dpi):
-// the edit then gives up what the up-down gains, and their overlap stays.
+// The up-down keeps about the width its template gives it, in dialog units,
+// at every DPI. Aligning itself with its buddy, it may take a fixed width in
+// pixels instead (16 on some systems): at a higher DPI it would then be left
+// narrow beside a scaled edit. Only a width far behind the template's is
+// corrected, so at 96 dpi, where the two differ by rounding alone, nothing
+// changes. The edit gives up what the up-down gains; their overlap stays.
 static void KeepSpinWidth(HWND page) {
     const int kSpinWidth = 11; // dialog units, as in the template
     HWND edit = GetDlgItem(page, IDC_DELAY), spin = GetDlgItem(page, IDC_DELAY_SPIN);
@@ -53,7 +55,7 @@ static void KeepSpinWidth(HWND page) {
     MapWindowPoints(nullptr, page, (POINT*)&editRect, 2);
     MapWindowPoints(nullptr, page, (POINT*)&spinRect, 2);
     int grow = want.right - (spinRect.right - spinRect.left);
-    if (grow == 0)
+    if (grow <= want.right / 8)
         return;
     MoveWindow(edit, editRect.left, editRect.top, editRect.right - editRect.left - grow,
                editRect.bottom - editRect.top, FALSE);
