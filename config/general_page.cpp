@@ -39,6 +39,30 @@ static bool Windows9x() {
     return version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 }
 
+// The up-down keeps about the width its template gives it, in dialog units,
+// at every DPI. Aligning itself with its buddy, it may take a fixed width in
+// pixels instead (16 on some systems): at a higher DPI it would then be left
+// narrow beside a scaled edit. Only a width far behind the template's is
+// corrected, so at 96 dpi, where the two differ by rounding alone, nothing
+// changes. The edit gives up what the up-down gains; their overlap stays.
+static void KeepSpinWidth(HWND page) {
+    const int kSpinWidth = 11; // dialog units, as in the template
+    HWND edit = GetDlgItem(page, IDC_DELAY), spin = GetDlgItem(page, IDC_DELAY_SPIN);
+    RECT want = {0, 0, kSpinWidth, 0}, editRect, spinRect;
+    MapDialogRect(page, &want);
+    GetWindowRect(edit, &editRect);
+    GetWindowRect(spin, &spinRect);
+    MapWindowPoints(nullptr, page, (POINT*)&editRect, 2);
+    MapWindowPoints(nullptr, page, (POINT*)&spinRect, 2);
+    int grow = want.right - (spinRect.right - spinRect.left);
+    if (grow <= want.right / 8)
+        return;
+    MoveWindow(edit, editRect.left, editRect.top, editRect.right - editRect.left - grow,
+               editRect.bottom - editRect.top, FALSE);
+    MoveWindow(spin, spinRect.left - grow, spinRect.top, want.right, spinRect.bottom - spinRect.top,
+               FALSE);
+}
+
 static INT_PTR OnInitDialog(HWND page) {
     const SystemSaverSettings& settings = host.settings;
     ShowWindow(GetDlgItem(page, settings.hotCornerService ? IDC_NO_AGENT_TEXT : IDC_CORNERS_TEXT),
@@ -54,6 +78,7 @@ static INT_PTR OnInitDialog(HWND page) {
     wsprintfA(number, "%i", settings.passwordDelayIndex == 1 ? delay / 60 : delay);
     SetDlgItemTextA(page, IDC_DELAY, number);
     SendDlgItemMessageA(page, IDC_DELAY_SPIN, UDM_SETRANGE, 0, MAKELPARAM(99, 0));
+    KeepSpinWidth(page);
 
     const char* sensitivities[4];
     for (int i = 0; i < 4; i++)

@@ -145,22 +145,35 @@ static HFONT UnderlinedFont(HDC dc) {
     return CreateFontIndirectA(&font);
 }
 
+// Every link of the dialog takes the underlined font, so that they all draw
+// with the one the dialog data owns before the old one goes.
+static void GiveLinksFont(HWND dialog, HFONT font) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetPropA(child, kLinkProperty))
+            SendMessageA(child, WM_SETFONT, (WPARAM)font, FALSE);
+}
+
 // The link's own font is selected first: some systems colour a static before
 // they select its font. The control is then given the underlined font, so
-// that it draws with it whichever order its system uses.
-static LRESULT ColourLink(HGLOBAL block, LinkDialogData data, HDC dc, HWND control) {
+// that it draws with it whichever order its system uses. A control that
+// reports another font than ours was given a new one (the dialog's, made
+// anew for another DPI): the underlined font follows it.
+static LRESULT ColourLink(HWND dialog, HGLOBAL block, LinkDialogData data, HDC dc, HWND control) {
     SetTextColor(dc, kLinkColour);
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     HFONT controlFont = (HFONT)SendMessageA(control, WM_GETFONT, 0, 0);
-    if (!data.font) {
+    if (!data.font || controlFont != data.font) {
         if (controlFont)
             SelectObject(dc, controlFont);
+        HFONT old = data.font;
         data.font = UnderlinedFont(dc);
         WriteRecord(block, data);
+        SelectObject(dc, data.font);
+        GiveLinksFont(dialog, data.font);
+        if (old)
+            DeleteObject(old);
     }
     SelectObject(dc, data.font);
-    if (controlFont != data.font)
-        SendMessageA(control, WM_SETFONT, (WPARAM)data.font, FALSE);
     return (LRESULT)data.brush;
 }
 
@@ -174,7 +187,7 @@ LRESULT CALLBACK LinkDialogWindowProc(HWND dialog, UINT message, WPARAM wParam, 
         return DialogDestroyed(dialog, block, data, wParam, lParam);
     case WM_CTLCOLORSTATIC:
         if (GetPropA((HWND)lParam, kLinkProperty))
-            return ColourLink(block, data, (HDC)wParam, (HWND)lParam);
+            return ColourLink(dialog, block, data, (HDC)wParam, (HWND)lParam);
         break;
     default:
         break;

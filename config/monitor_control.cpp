@@ -23,28 +23,49 @@ void LoadMonitorBitmap() {
         monitorBitmap = LoadBitmapA(host.instance, "Monitor");
 }
 
+typedef UINT(WINAPI* GetDpiForWindowProc)(HWND);
+
+// The window's DPI: its monitor's where the system tells one DPI from
+// another (looked up by name: older systems lack the function), else the
+// system's.
+static int WindowDpi(HWND window) {
+    GetDpiForWindowProc dpiForWindow = (GetDpiForWindowProc)(void*)GetProcAddress(
+        GetModuleHandleA("user32.dll"), "GetDpiForWindow");
+    UINT dpi = dpiForWindow ? dpiForWindow(window) : 0;
+    if (dpi == 0) {
+        HDC dc = GetDC(window);
+        dpi = (UINT)GetDeviceCaps(dc, LOGPIXELSX);
+        ReleaseDC(window, dc);
+    }
+    return dpi ? (int)dpi : 96;
+}
+
 static RECT MonitorArea(HWND window, WPARAM which) {
     RECT client;
     GetClientRect(window, &client);
     int w = client.right, h = client.bottom;
     RECT screen = {16 * w / 184, 17 * h / 170, 168 * w / 184, 130 * h / 170};
     RECT area = screen;
+    // The boxes keep their size beside the page's text: the bitmap's own
+    // pixels at 96 dpi, as many more as the DPI is higher.
+    int dpi = which >= 1 && which <= 4 ? WindowDpi(window) : 96;
+    int boxWidth = MulDiv(kBoxWidth, dpi, 96), boxHeight = MulDiv(kBoxHeight, dpi, 96);
     switch (which) {
     case 1:
-        area.right = screen.left + kBoxWidth;
-        area.bottom = screen.top + kBoxHeight;
+        area.right = screen.left + boxWidth;
+        area.bottom = screen.top + boxHeight;
         break;
     case 2:
-        area.left = screen.right - kBoxWidth;
-        area.bottom = screen.top + kBoxHeight;
+        area.left = screen.right - boxWidth;
+        area.bottom = screen.top + boxHeight;
         break;
     case 3:
-        area.left = screen.right - kBoxWidth;
-        area.top = screen.bottom - kBoxHeight;
+        area.left = screen.right - boxWidth;
+        area.top = screen.bottom - boxHeight;
         break;
     case 4:
-        area.right = screen.left + kBoxWidth;
-        area.top = screen.bottom - kBoxHeight;
+        area.right = screen.left + boxWidth;
+        area.top = screen.bottom - boxHeight;
         break;
     default:
         break;
@@ -74,6 +95,18 @@ static LRESULT OnCreate(HWND window) {
     CreateWindowExA(0, "ScrClass", "", WS_CHILD | WS_VISIBLE, screen.left, screen.top,
                     screen.right - screen.left, screen.bottom - screen.top, window, nullptr,
                     host.instance, &previewIndex);
+    return 0;
+}
+
+// The live preview follows the screen area when the control is resized: a
+// dialog scaled for another DPI resizes its controls, not their children.
+static LRESULT OnSize(HWND window) {
+    HWND preview = FindWindowExA(window, nullptr, "ScrClass", nullptr);
+    if (preview) {
+        RECT screen = MonitorArea(window, 0);
+        SetWindowPos(preview, nullptr, screen.left, screen.top, screen.right - screen.left,
+                     screen.bottom - screen.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     return 0;
 }
 
@@ -112,8 +145,9 @@ static void DrawCorners(HWND window, HDC dc, HDC pictureDc, const char* corners)
     FillRect(dc, &screen, GetSysColorBrush(COLOR_BACKGROUND));
     for (int i = 0; i < 4; i++) {
         RECT box = MonitorArea(window, i + 1);
-        BitBlt(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, pictureDc,
-               kBoxesLeft, BoxRow(corners[i]), SRCCOPY);
+        // Stretched, in whole pixels, only where the DPI made the box larger.
+        StretchBlt(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, pictureDc,
+                   kBoxesLeft, BoxRow(corners[i]), kBoxWidth, kBoxHeight, SRCCOPY);
         if (host.settings.hotCornerService == 0)
             GreyBox(dc, box);
     }
@@ -213,6 +247,8 @@ LRESULT CALLBACK MonitorControlProc(HWND window, UINT message, WPARAM wParam, LP
     switch (message) {
     case WM_CREATE:
         return OnCreate(window);
+    case WM_SIZE:
+        return OnSize(window);
     case WM_PAINT:
         return OnPaint(window);
     case WM_LBUTTONDOWN:

@@ -3,7 +3,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "host/dpi_messages.h"
 #include "host/saver_host.h"
+#include "host/saver_windows.h"
 #include "host/system_settings.h"
 #include "host/trace.h"
 #include "mobile/platform.h"
@@ -106,6 +108,28 @@ static void OnClose(HWND window, int32_t windowIndex) {
     DestroyWindow(window);
 }
 
+// A full-screen window keeps covering its monitor in device pixels: the
+// rectangle the system suggests for the new DPI would keep the window's
+// logical size and so leave part of the monitor bare, or reach onto the next.
+static void OnDpiChanged(HWND window, int32_t windowIndex) {
+    if (windowIndex < 0 || (uint32_t)windowIndex >= host.monitors.count)
+        return;
+    const RECT& rect = host.monitors[windowIndex];
+    SetWindowPos(window, nullptr, rect.left, rect.top, rect.right - rect.left,
+                 rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The system does not resize child windows for their parent's new DPI: the
+// preview is made to fill its parent again. The live preview of the monitor
+// control is placed by the control instead.
+static void OnParentDpiChanged(HWND window) {
+    HWND parent = GetParent(window);
+    if (host.mode != ModePreview || !parent)
+        return;
+    RECT area = PreviewArea(parent);
+    SetWindowPos(window, nullptr, 0, 0, area.right, area.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 static void OnDestroy(HWND window, int32_t windowIndex, SaverScene* scene) {
     Trace("WM_DESTROY.");
     SetWindowLongA(window, 0, 0);
@@ -177,6 +201,12 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_DESTROY:
         OnDestroy(window, windowIndex, scene);
         break;
+    case WM_DPICHANGED:
+        OnDpiChanged(window, windowIndex);
+        return 0;
+    case WM_DPICHANGED_AFTERPARENT:
+        OnParentDpiChanged(window);
+        return 0;
     case WM_SETCURSOR:
         if (host.mode == ModeSaver && !host.dismissalSuspended && !host.debugMode)
             SetCursor(nullptr);

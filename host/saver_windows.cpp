@@ -47,12 +47,18 @@ void CollectMonitors(bool simulateMonitors) {
     }
 }
 
+RECT PreviewArea(HWND parent) {
+    RECT rect = {0, 0, 0, 0};
+    GetWindowRect(parent, &rect);
+    RECT area = {0, 0, rect.right - rect.left, rect.bottom - rect.top};
+    return area;
+}
+
 static HWND CreatePreviewWindow(HWND parent) {
-    RECT area = {0, 0, 0, 0};
-    GetWindowRect(parent, &area);
+    RECT area = PreviewArea(parent);
     int32_t windowIndex = -1;
-    return CreateWindowExA(0, "ScrClass", "", WS_CHILD | WS_VISIBLE, 0, 0, area.right - area.left,
-                           area.bottom - area.top, parent, nullptr, host.instance, &windowIndex);
+    return CreateWindowExA(0, "ScrClass", "", WS_CHILD | WS_VISIBLE, 0, 0, area.right, area.bottom,
+                           parent, nullptr, host.instance, &windowIndex);
 }
 
 static HWND CreateFullScreenWindows() {

@@ -16,3 +16,7 @@ BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC deviceContext, LPRECT monitor
 // Fills host.monitors: three rectangles on the primary screen when
 // simulating, else every monitor, else the one screen.
 void CollectMonitors(bool simulateMonitors);
+
+// Where the preview child lies in its parent: at 0, 0 with the size of the
+// parent's window rectangle, so that it fills the parent exactly.
+RECT PreviewArea(HWND parent);

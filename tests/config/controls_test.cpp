@@ -306,6 +306,19 @@ TEST_F(ControlsTest, AnEmptyTextHostsAPreviewWindowOverTheScreen) {
     DestroyWindow(control);
 }
 
+TEST_F(ControlsTest, ThePreviewFollowsTheScreenWhenTheControlIsResized) {
+    HWND control = Monitor("", 250, 200);
+    HWND preview = FindWindowExA(control, nullptr, "ScrClass", nullptr);
+    ASSERT_NE(nullptr, preview);
+    SetWindowPos(control, nullptr, 0, 0, 460, 380, SWP_NOMOVE | SWP_NOZORDER);
+    RECT rect, screen = Area(control, 0);
+    GetWindowRect(preview, &rect);
+    MapWindowPoints(nullptr, control, (POINT*)&rect, 2);
+    EXPECT_TRUE(EqualRect(&rect, &screen));
+    EXPECT_GT(rect.right - rect.left, 300) << "not scaled with the control";
+    DestroyWindow(control);
+}
+
 // ---- Hyperlinks, on the About box's template with a plain procedure.
 
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) {
@@ -422,6 +435,43 @@ TEST_F(LinkTest, TwoLinksShareOneFontAndOneBrushAndDestroyReleasesEverything) {
         EXPECT_EQ((UINT)GMEM_INVALID_HANDLE, GlobalFlags(block)) << "record not freed";
     for (HGLOBAL block : targets)
         EXPECT_EQ((UINT)GMEM_INVALID_HANDLE, GlobalFlags(block)) << "target copy not freed";
+}
+
+// A dialog scaled for another DPI gives its controls a new font; the links'
+// underlined font follows it, and the one it replaces is released.
+TEST_F(LinkTest, TheUnderlinedFontFollowsANewFontOfTheControl) {
+    MakeHyperlink(dialog, 101, "first target");
+    MakeHyperlink(dialog, 102, "second target");
+    HWND first = GetDlgItem(dialog, 101), second = GetDlgItem(dialog, 102);
+    HDC dc = GetDC(first);
+    SendMessageA(dialog, WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)first);
+    HFONT before = Read<LinkDialogData>(dialog, "href_dlg").font;
+    ASSERT_NE(nullptr, before);
+
+    HFONT larger = CreateFontA(-30, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0,
+                               0, "Arial");
+    SendMessageA(first, WM_SETFONT, (WPARAM)larger, FALSE);
+    SendMessageA(dialog, WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)first);
+    HFONT after = Read<LinkDialogData>(dialog, "href_dlg").font;
+    EXPECT_EQ(after, (HFONT)GetCurrentObject(dc, OBJ_FONT));
+    ReleaseDC(first, dc);
+    ASSERT_NE(before, after);
+    EXPECT_EQ(0u, GetObjectType(before)) << "the old underlined font was kept";
+    EXPECT_EQ(after, (HFONT)SendMessageA(second, WM_GETFONT, 0, 0)) << "both links share it";
+
+    LOGFONTA font = {};
+    GetObjectA(after, sizeof font, &font);
+    HDC probe = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(probe, larger);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(probe, &metrics);
+    SelectObject(probe, old);
+    ReleaseDC(nullptr, probe);
+    EXPECT_EQ(metrics.tmHeight, font.lfHeight);
+    EXPECT_EQ(metrics.tmWeight, font.lfWeight);
+    EXPECT_TRUE(font.lfUnderline);
+    DestroyWindow(dialog);
+    DeleteObject(larger);
 }
 
 TEST_F(LinkTest, TheLinkIsDrawnBlueAndUnderlinedOnTheButtonFace) {

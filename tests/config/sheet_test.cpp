@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/robot/robot.h"
+#include "tests/robot/window_text.h"
 
 namespace {
 
@@ -20,19 +21,8 @@ const char kCaption[] = "Options for Hanging Mobile";
 const char kCopy98[] = "HangingMobile98.scr";
 const char kAppDefaults98[] = "Software\\Wine\\AppDefaults\\HangingMobile98.scr";
 
-std::string Text(HWND window) {
-    char text[256] = "";
-    DWORD_PTR length = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 5000,
-                        &length);
-    return text;
-}
-
-LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
-    return (LRESULT)result;
-}
+using robot::Send;
+using robot::Text;
 
 POINT Centre(HWND window) {
     RECT rect;
