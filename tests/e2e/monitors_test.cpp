@@ -3,10 +3,14 @@
 // head named by --primary-head the primary monitor at (0, 0) and puts the
 // other beside it, left of it at negative x when it comes first.
 //
-//   e2e_monitors_test --heads=800x600,640x480 --primary-head=1
+//   e2e_monitors_test --heads=800x600,640x480 --primary-head=1 [--dpi=N]
+//
+// With --dpi the prefix must be set to that DPI: the monitors and windows
+// are still measured in device pixels.
 #include "tests/e2e/e2e.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -56,6 +60,13 @@ struct TwoMonitorsTest : SaverTest {
         ASSERT_TRUE(ReadLayout(&layout)) << "usage: --heads=WxH,WxH --primary-head=0|1";
         // The display itself must be what the test is about, or nothing
         // below would prove anything.
+        const char* dpi = strstr(GetCommandLineA(), "--dpi=");
+        if (dpi) {
+            HDC screen = GetDC(nullptr);
+            int actual = GetDeviceCaps(screen, LOGPIXELSX);
+            ReleaseDC(nullptr, screen);
+            ASSERT_EQ(atoi(dpi + strlen("--dpi=")), actual) << "the prefix's DPI";
+        }
         std::vector<MONITORINFO> monitors;
         EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, (LPARAM)&monitors);
         ASSERT_EQ(2u, monitors.size()) << "the display does not offer two monitors";
