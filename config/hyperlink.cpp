@@ -168,7 +168,6 @@ static LRESULT ColourLink(HWND dialog, HGLOBAL block, LinkDialogData data, HDC d
         HFONT old = data.font;
         data.font = UnderlinedFont(dc);
         WriteRecord(block, data);
-        SelectObject(dc, data.font);
         GiveLinksFont(dialog, data.font);
         if (old)
             DeleteObject(old);
