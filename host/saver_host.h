@@ -39,6 +39,7 @@ struct SaverHost {
     DWORD startTick;           // when the full-screen windows were created
     POINT referenceCursor;     // mouse travel is measured from here
     Table<RECT> monitors;      // primary first
+    bool simulatedMonitors;    // monitors are parts of the one screen, for trying
     Table<SaverScene*> scenes; // of the live saver windows, in creation order; null when gone
 
     bool closeRequested;     // a saver window asked itself to close

@@ -111,10 +111,13 @@ static void OnClose(HWND window, int32_t windowIndex) {
 // A full-screen window keeps covering its monitor in device pixels: the
 // rectangle the system suggests for the new DPI would keep the window's
 // logical size and so leave part of the monitor bare, or reach onto the next.
+// The monitor is asked for again rather than remembered from start, since a
+// display-mode change (such as the switch to the faster mode) may be what
+// changed the DPI.
 static void OnDpiChanged(HWND window, int32_t windowIndex) {
-    if (windowIndex < 0 || (uint32_t)windowIndex >= host.monitors.count)
+    if (windowIndex < 0)
         return;
-    const RECT& rect = host.monitors[windowIndex];
+    RECT rect = CurrentMonitorRect(window, windowIndex);
     SetWindowPos(window, nullptr, rect.left, rect.top, rect.right - rect.left,
                  rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -22,6 +22,7 @@ typedef BOOL(WINAPI* EnumDisplayMonitorsProc)(HDC, LPCRECT, MONITORENUMPROC, LPA
 
 void CollectMonitors(bool simulateMonitors) {
     host.monitors.count = 0;
+    host.simulatedMonitors = simulateMonitors;
     LONG width = GetSystemMetrics(SM_CXSCREEN);
     if (simulateMonitors) {
         // Three "monitors" on the primary screen, for trying multi-monitor
@@ -45,6 +46,31 @@ void CollectMonitors(bool simulateMonitors) {
         RECT screen = {0, 0, width, GetSystemMetrics(SM_CYSCREEN)};
         TablePush(host.monitors, screen);
     }
+}
+
+typedef HMONITOR(WINAPI* MonitorFromWindowProc)(HWND, DWORD);
+typedef BOOL(WINAPI* GetMonitorInfoProc)(HMONITOR, LPMONITORINFO);
+
+RECT CurrentMonitorRect(HWND window, int32_t windowIndex) {
+    if (host.simulatedMonitors && windowIndex >= 0 && (uint32_t)windowIndex < host.monitors.count)
+        return host.monitors[windowIndex];
+    // The whole screen as it is now, where the system cannot name monitors.
+    RECT rect = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    // Looked up by name, like EnumDisplayMonitors: older systems lack them.
+    HMODULE user32 = LoadLibraryA("user32.dll");
+    if (!user32)
+        return rect;
+    MonitorFromWindowProc monitorFrom =
+        (MonitorFromWindowProc)(void*)GetProcAddress(user32, "MonitorFromWindow");
+    GetMonitorInfoProc monitorInfo =
+        (GetMonitorInfoProc)(void*)GetProcAddress(user32, "GetMonitorInfoA");
+    HMONITOR monitor = monitorFrom ? monitorFrom(window, MONITOR_DEFAULTTONEAREST) : nullptr;
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (monitor && monitorInfo && monitorInfo(monitor, &info))
+        rect = info.rcMonitor;
+    FreeLibrary(user32);
+    return rect;
 }
 
 RECT PreviewArea(HWND parent) {

@@ -2,6 +2,7 @@
 // preview, or one top-level window per monitor, primary first, full screen.
 #pragma once
 
+#include <stdint.h>
 #include <windows.h>
 
 // Returns when the loop ends (the ending window posted the quit message) or
@@ -16,6 +17,11 @@ BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC deviceContext, LPRECT monitor
 // Fills host.monitors: three rectangles on the primary screen when
 // simulating, else every monitor, else the one screen.
 void CollectMonitors(bool simulateMonitors);
+
+// The rectangle a full-screen window should cover now. A display-mode
+// change since start (the faster mode, or the user's) moves the monitor's
+// rectangle, so it is asked for again; simulated monitors keep theirs.
+RECT CurrentMonitorRect(HWND window, int32_t windowIndex);
 
 // Where the preview child lies in its parent: at 0, 0 with the size of the
 // parent's window rectangle, so that it fills the parent exactly.

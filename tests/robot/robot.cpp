@@ -279,10 +279,16 @@ void MoveCursor(int x, int y) {
         if (!told)
             fprintf(stderr, "robot: no /usr/bin/xdotool; the cursor moves with SetCursorPos\n");
         told = true;
-        SetCursorPos(x, y);
     }
-    // Landed once Wine reports the new position; no fixed wait, for a busy
-    // machine may take longer.
+    // Wine's copy of the position follows the X pointer only when one of its
+    // windows hears the motion: not over the bare root window, and not when
+    // the pointer was already there. A stale copy is what programs read for
+    // 100 ms after any mouse input (the move of no length below, or another
+    // program's), so a saver starting then would take a wrong reference point
+    // and end at its first mouse message. Setting the copy to the point the X
+    // pointer now has makes the two agree before anything else happens; the
+    // X pointer stays put, since it is there already.
+    SetCursorPos(x, y);
     WaitUntil([&] {
         POINT point = {};
         return GetCursorPos(&point) && point.x == x && point.y == y;

@@ -6,16 +6,15 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include "host/dpi_messages.h"
 #include "host/saver_host.h"
+#include "host/saver_windows.h"
+#include "host/startup.h"
 #include "scene/opengl.h"
 
 namespace {
 
 bool expectSwitch = false;
-
-LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
 
 DEVMODEA CurrentMode() {
     DEVMODEA mode = {};
@@ -27,13 +26,14 @@ DEVMODEA CurrentMode() {
 } // namespace
 
 TEST(SwitchToFastMode, SwitchesWhenTheModeIsOfferedAndStopRestoresIt) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = PlainWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "ModeSwitchTest";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "ModeSwitchTest", "", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768,
-                                  nullptr, nullptr, windowClass.hInstance, nullptr);
+    // The saver's own primary window, as the full-screen saver makes it.
+    host.instance = GetModuleHandleA(nullptr);
+    host.mode = ModeSaver;
+    RegisterWindowClasses();
+    CollectMonitors(false);
+    int32_t windowIndex = 0;
+    HWND window = CreateWindowExA(0, "ScrClass", "", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768,
+                                  nullptr, nullptr, host.instance, &windowIndex);
     ASSERT_NE(nullptr, window);
     DEVMODEA before = CurrentMode();
     host.referenceCursor = POINT{-5, -5};
@@ -51,6 +51,15 @@ TEST(SwitchToFastMode, SwitchesWhenTheModeIsOfferedAndStopRestoresIt) {
         EXPECT_EQ(640, rect.right - rect.left);
         EXPECT_EQ(480, rect.bottom - rect.top);
         EXPECT_NE(-5, host.referenceCursor.x) << "the cursor is read again after the change";
+        // The smaller mode may change the DPI too; the window must stay on the
+        // monitor as it is now, not go back to where it was at start.
+        RECT suggested = {0, 0, 1024, 768};
+        SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(96, 96), (LPARAM)&suggested);
+        GetWindowRect(window, &rect);
+        EXPECT_EQ(0, rect.left);
+        EXPECT_EQ(0, rect.top);
+        EXPECT_EQ(640, rect.right - rect.left) << "after WM_DPICHANGED";
+        EXPECT_EQ(480, rect.bottom - rect.top) << "after WM_DPICHANGED";
     } else {
         EXPECT_FALSE(modeSwitched);
         EXPECT_EQ(before.dmPelsWidth, during.dmPelsWidth);
