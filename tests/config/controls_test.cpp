@@ -206,7 +206,7 @@ TEST_F(ControlsTest, WithoutTheAgentTheBoxesAreCheckeredAndIgnoreClicks) {
     ClientToScreen(control, &point);
     robot::MoveCursor(point.x, point.y);
     robot::ClickButton(robot::LeftButton);
-    robot::Pause(300);
+    robot::Pump(); // the click is queued for this thread: handled once this returns
     EXPECT_EQ(nullptr, FindWindowA("#32768", nullptr)) << "a menu opened";
     char text[8] = "";
     GetWindowTextA(control, text, sizeof text);
@@ -248,9 +248,11 @@ std::string ClickCorner(HWND control, int corner, int item) {
     });
     robot::MoveCursor(point.x, point.y);
     robot::ClickButton(robot::LeftButton);
+    // The menu runs inside this thread's pump and returns its choice there,
+    // so once the answer is seen the control has taken it.
     robot::WaitUntil([&] { return answered.load(); });
     helper.join();
-    robot::Pause(200);
+    robot::Pump();
     char text[8] = "";
     GetWindowTextA(control, text, sizeof text);
     return text;
@@ -271,7 +273,7 @@ TEST_F(ControlsTest, AMenuChoiceSetsOneCornerAndTheTextIsAlwaysNormalised) {
     ClientToScreen(control, &middle);
     robot::MoveCursor(middle.x, middle.y);
     robot::ClickButton(robot::LeftButton);
-    robot::Pause(300);
+    robot::Pump();
     EXPECT_EQ(nullptr, FindWindowA("#32768", nullptr));
     char text[8] = "";
     GetWindowTextA(control, text, sizeof text);
@@ -513,8 +515,9 @@ TEST_F(LinkTest, SecondCallChangesTheTargetWithoutSubclassingTwice) {
 
     POINT point = Centre(102);
     robot::MoveCursor(point.x, point.y);
-    robot::Pause(200);
-    EXPECT_EQ(LoadCursorA(nullptr, (LPCSTR)IDC_HAND), GetCursor()) << "no hand over the link";
+    EXPECT_TRUE(robot::WaitUntil([] {
+        return LoadCursorA(nullptr, (LPCSTR)IDC_HAND) == GetCursor();
+    })) << "no hand over the link";
 
     std::string oldMarker = TempFolder() + "hm_link_old.opened";
     std::string newMarker = TempFolder() + "hm_link_new.opened";

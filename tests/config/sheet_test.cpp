@@ -32,7 +32,6 @@ POINT Centre(HWND window) {
 
 void ClickAt(POINT point) {
     robot::MoveCursor(point.x, point.y);
-    robot::Pause(50);
     robot::ClickButton(robot::LeftButton);
 }
 
