@@ -101,6 +101,8 @@ TEST_F(MonitorsTest, CloseRequestsFromOutsideToAnyWindowAreIgnored) {
 
 // ---- The preview inside a window of the robot.
 
+const unsigned kParentGrey = 0x808080; // the robot window's GRAY_BRUSH
+
 struct PreviewTest : SaverTest {
     HWND parent = nullptr;
     HWND child = nullptr;
@@ -108,6 +110,11 @@ struct PreviewTest : SaverTest {
     void StartPreview(const RECT& rect) {
         parent = OpenRobotWindow(rect, "preview area");
         ASSERT_NE(nullptr, parent);
+        // The parent's own paint first, so that whatever else the area shows
+        // later comes from the preview, not from a parent not painted yet.
+        ASSERT_TRUE(robot::WaitUntil([&] {
+            return robot::CountOtherThan(robot::CaptureScreen(rect), kParentGrey) == 0;
+        })) << "the preview area never showed its parent's grey";
         ASSERT_TRUE(robot::Start(saver, "/p " + std::to_string((unsigned long long)parent)));
         std::vector<HWND> children;
         ASSERT_TRUE(robot::WaitUntil([&] {
@@ -139,9 +146,8 @@ TEST_F(PreviewTest, OneChildFillsTheParentAndDrawsTheMobile) {
     // grey, not even the preview's black paint comes through. The frames
     // themselves are read back from the preview's OpenGL context by
     // live_preview_test; here the screen is checked where it shows them.
-    const unsigned parentGrey = robot::Rgb(128, 128, 128);
     if (robot::WaitUntil(
-            [&] { return robot::CountOtherThan(robot::CaptureScreen(area), parentGrey) > 0; },
+            [&] { return robot::CountOtherThan(robot::CaptureScreen(area), kParentGrey) > 0; },
             10000)) {
         EXPECT_TRUE(WaitForMobile(area)) << "no mobile in the preview";
     }

@@ -13,10 +13,12 @@ source "$root/tests/faults/saver_screen.sh"
 fail=0
 problem() { echo "FAIL: $*"; fail=1; }
 key='HKCU\Software\Palvane\Hanging Mobile'
-# A copy under a name of its own, so that its processes are told apart.
-copy="$work/KilledSaver.scr"
+# A copy under a name of this run's own, so that its processes are told
+# apart from everything else, another run of this test beside it included:
+# the kills below must never reach a saver that is not ours.
+copy="$work/KilledSaver$$.scr"
 cp "$scr" "$copy"
-saver_pids() { pgrep -f "KilledSaver.scr" | grep -vx "$$" || true; }
+saver_pids() { pgrep -f "KilledSaver$$\.scr" | grep -vx "$$" || true; }
 cleanup() {
     for pid in $(saver_pids); do kill -9 "$pid" 2>/dev/null; done
     "$WINE_LOADER" reg delete "$key" /f >/dev/null 2>&1
