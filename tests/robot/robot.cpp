@@ -257,27 +257,49 @@ void ClickButton(MouseButton button) {
 // that covers the only monitor) Wine refuses to warp the X pointer. Then the
 // position a program reads depends on timing: Wine's copy when it changed
 // within the last 100 ms, the X pointer's after that.
+//
+// Wine hands back no handle that can be waited on for a Unix process (the
+// wait fails at once), so xdotool's end is told by a file it leaves behind;
+// once xdotool has closed its display, the X server has moved the pointer.
+// Without that wait, a move started late on a busy machine lands after the moves
+// that follow it and puts the pointer back where a test had left it.
 static bool MovePointerThroughX(int x, int y) {
-    char command[100];
-    snprintf(command, sizeof command, "/usr/bin/xdotool mousemove %d %d",
-             x - GetSystemMetrics(SM_XVIRTUALSCREEN), y - GetSystemMetrics(SM_YVIRTUALSCREEN));
+    static LONG moves = 0;
+    char marker[100], dosMarker[110], command[300];
+    snprintf(marker, sizeof marker, "/tmp/hm-robot-%lu-%ld.done",
+             (unsigned long)GetCurrentProcessId(), (long)InterlockedIncrement(&moves));
+    snprintf(dosMarker, sizeof dosMarker, "Z:%s", marker);
+    for (char* c = dosMarker; *c; c++)
+        if (*c == '/')
+            *c = '\\';
+    snprintf(command, sizeof command, "/usr/bin/xdotool mousemove %d %d exec /usr/bin/touch %s",
+             x - GetSystemMetrics(SM_XVIRTUALSCREEN), y - GetSystemMetrics(SM_YVIRTUALSCREEN),
+             marker);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA("/usr/bin/xdotool", command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (GetFileAttributesA("Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES ||
+        !CreateProcessA("/usr/bin/xdotool", command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
         return false;
-    WaitForSingleObject(process.hProcess, kPatience);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return true;
+    // A plain wait, pumping nothing: with this thread's messages pumped while
+    // Wine's Unix child ran, the robot's own process was seen to end (exit
+    // code 0, its output cut short) as soon as the saver it drove ended.
+    bool done = false;
+    for (DWORD start = GetTickCount(); !done && GetTickCount() - start < kPatience; Sleep(10))
+        done = GetFileAttributesA(dosMarker) != INVALID_FILE_ATTRIBUTES;
+    DeleteFileA(dosMarker);
+    return done;
 }
 
 void MoveCursor(int x, int y) {
     if (!MovePointerThroughX(x, y)) {
         static bool told = false;
         if (!told)
-            fprintf(stderr, "robot: no /usr/bin/xdotool; the cursor moves with SetCursorPos\n");
+            fprintf(stderr, "robot: xdotool did not move the X pointer; the cursor moves with "
+                            "SetCursorPos only\n");
         told = true;
     }
     // Wine's copy of the position follows the X pointer only when one of its
