@@ -16,7 +16,16 @@ struct DrawTarget {
     int width;
     int height;
     Atom deleteWindow; // the window manager's close request, own window only
+    // Whether anyone can see the window: it is mapped and not wholly covered.
+    // The root always is; the others follow MapNotify, UnmapNotify and
+    // VisibilityNotify.
+    bool mapped;
+    bool obscured;
 };
+
+inline bool TargetVisible(const DrawTarget& target) {
+    return target.mapped && !target.obscured;
+}
 
 // Opens the display and finds or creates the window, with a visual that
 // OpenGL can draw in. On failure prints one line on standard error and

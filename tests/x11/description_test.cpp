@@ -108,7 +108,7 @@ TEST_F(Description, WatchedFileShowsEachGoodReadingAndKeepsTheLastOne) {
     unlink(path.c_str());
     Start({"--description", path, "--watch"});
     // Not there yet: said once, however often it is looked for.
-    ASSERT_TRUE(Says("cannot read " + path + ": no such file"));
+    ASSERT_TRUE(Says("cannot read " + path + ": No such file or directory"));
     usleep(600000);
     EXPECT_EQ(Count(ReadErrors(program), "cannot read"), 1u);
 
@@ -126,7 +126,7 @@ TEST_F(Description, WatchedFileShowsEachGoodReadingAndKeepsTheLastOne) {
 
     // Gone: said, and the blue board stays.
     unlink(path.c_str());
-    ASSERT_TRUE(Says("cannot read " + path + ": no such file", 2));
+    ASSERT_TRUE(Says("cannot read " + path + ": No such file or directory", 2));
     EXPECT_TRUE(Shows(&Census::blue, 1));
 
     // A good one again, with a message on its last line: shown, and said.
