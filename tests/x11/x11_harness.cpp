@@ -116,6 +116,12 @@ Process StartProcess(const std::vector<std::string>& argv, const std::string& di
         unsetenv("XSCREENSAVER_WINDOW");
         // llvmpipe on the program's own thread: two busy cores are shared.
         setenv("LP_NUM_THREADS", "0", 1);
+#ifdef KEEP_GL_LOADED
+        // Mesa's driver kept loaded at exit (see keep_gl_loaded.c); the
+        // sanitizer runtime then no longer comes first among the libraries.
+        setenv("LD_PRELOAD", KEEP_GL_LOADED, 1);
+        setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+#endif
         for (const std::string& entry : environment)
             putenv(strdup(entry.c_str()));
         int null = open("/dev/null", O_RDWR);
