@@ -29,10 +29,12 @@ echo "built $(basename "$deb")"
 # Exactly these files, and the program reachable by name from /usr/bin.
 listing=$(dpkg-deb -c "$deb" | awk '{print $6 $7 $8}' | grep -v '/$' | sort | tr '\n' ' ')
 expected="./usr/bin/hangingmobile->../libexec/xscreensaver/hangingmobile \
+./usr/bin/hangingmobile-add-to-xscreensaver \
 ./usr/libexec/xscreensaver/hangingmobile \
 ./usr/share/applications/screensavers/hangingmobile.desktop \
 ./usr/share/doc/hangingmobile/changelog.gz \
 ./usr/share/doc/hangingmobile/copyright \
+./usr/share/man/man6/hangingmobile-add-to-xscreensaver.6.gz \
 ./usr/share/man/man6/hangingmobile.6.gz \
 ./usr/share/xscreensaver/config/hangingmobile.xml "
 [ "$listing" = "$expected" ] || problem "contents: $listing"

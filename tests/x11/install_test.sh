@@ -40,3 +40,23 @@ run = subprocess.run([sys.argv[2]] + args + ["--help"], capture_output=True, tex
 assert run.returncode == 0 and run.stdout.startswith("usage: hangingmobile"), (args, run.stderr)
 print("settings file ok:", " ".join(args))
 PY
+
+# The helper adds the hack to a ~/.xscreensaver as xscreensaver-settings
+# writes one (the system's list, then other settings), once however often
+# it runs, and leaves every other line as it was.
+home=$stage/home
+mkdir -p "$home"
+{
+    echo "mode:		random"
+    sed -n '/^\*programs:/,/\\n$/s/^\*//p' /etc/X11/app-defaults/XScreenSaver
+    echo "lock:		False"
+} >"$home/.xscreensaver"
+cp "$home/.xscreensaver" "$stage/before"
+for run in 1 2; do
+    HOME=$home "$stage/usr/bin/hangingmobile-add-to-xscreensaver" >/dev/null ||
+        { echo "the helper failed on run $run"; exit 1; }
+done
+added=$(diff "$stage/before" "$home/.xscreensaver" | grep '^[<>]' || true)
+[ "$(echo "$added" | tr -s ' ')" = '> GL: hangingmobile --root \n\' ] ||
+    { echo "the helper changed more than one line:"; echo "$added"; exit 1; }
+echo "helper ok"
