@@ -68,7 +68,11 @@ bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackO
         const char* argument = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         bool bad = false;
-        if (IsOption(argument, "window")) {
+        if (IsOption(argument, "window") || IsOption(argument, "install") ||
+            IsOption(argument, "noinstall") || IsOption(argument, "mono")) {
+            // The default; and XScreenSaver's colormap and colour options:
+            // our own window always has a colormap of its own, and OpenGL
+            // always draws in colour, so there is nothing for them to change.
             continue;
         } else if (IsOption(argument, "root")) {
             root = true;
@@ -84,12 +88,6 @@ bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackO
             continue;
         } else if (IsOption(argument, "sync")) {
             options.sync = true;
-            continue;
-        } else if (IsOption(argument, "install") || IsOption(argument, "noinstall") ||
-                   IsOption(argument, "mono")) {
-            // XScreenSaver's colormap and colour options: our own window
-            // always has a colormap of its own, and OpenGL always draws in
-            // colour, so there is nothing for them to change.
             continue;
         } else if (IsOption(argument, "help") || IsOption(argument, "h")) {
             options.help = true;
