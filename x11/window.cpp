@@ -110,7 +110,7 @@ bool OpenDrawTarget(DrawTarget& target, const HackOptions& options) {
         // A visual asked for must be one OpenGL can draw with, even though
         // a window made by someone else already has its own.
         XVisualInfo asked;
-        if (options.visual == VisualById && !ChooseOwnVisual(display, options, asked))
+        if (options.visual != VisualBest && !ChooseOwnVisual(display, options, asked))
             return false;
         target.window =
             options.where == DrawOnRoot ? DefaultRootWindow(display) : (Window)options.windowId;

@@ -127,13 +127,7 @@ long CornerInk(const Census& census) {
 
 TEST_F(Citizen, FpsWritesInTheLowerLeftCorner) {
     // A red board in the middle and sky round it: nothing white of its own.
-    std::string board =
-        WriteFile("fps-board.txt", "perspective: 45,3,90 lookat=4 timef=1 background=0.1,0.1,0.2 "
-                                   "perimeter=30 thread=0.05,0.1,0.1,0.2 periodicity=0\n"
-                                   "end 1: desc=1 mass=1 radius=1 above=1 string=100000\n"
-                                   "desc 1\nsglBegin(GL_QUADS);\nsglColor3(1,0,0);\n"
-                                   "sglVertex3(-6,0,0);\nsglVertex3(6,0,0);\n"
-                                   "sglVertex3(6,-6,0);\nsglVertex3(-6,-6,0);\nsglEnd();\n");
+    std::string board = WriteFile("fps-board.txt", Board("1,0,0"));
     auto ink = [&](const std::vector<std::string>& fps, bool written) {
         Window window = MakeWindow(400, 300); // new, with no earlier run's picture
         std::vector<std::string> arguments = {"--window-id", Id(window),      "--longitude",
@@ -246,17 +240,6 @@ TEST_F(Citizen, AGivenWindowDestroyedEndsItCleanly) {
     XDestroyWindow(x.display, window);
     XSync(x.display, False);
     EXPECT_EQ(WaitForExit(program, 60), 0) << ReadErrors(program);
-}
-
-// A board of one colour facing the camera at longitude 90.
-std::string Board(const char* colour) {
-    return std::string("perspective: 45,3,90 lookat=4 timef=1 background=0.1,0.1,0.2 "
-                       "perimeter=30 thread=0.05,0.1,0.1,0.2 periodicity=0\n"
-                       "end 1: desc=1 mass=1 radius=1 above=1 string=100000\n"
-                       "desc 1\nsglBegin(GL_QUADS);\nsglColor3(") +
-           colour +
-           ");\nsglVertex3(-6,0,0);\nsglVertex3(6,0,0);\n"
-           "sglVertex3(6,-6,0);\nsglVertex3(-6,-6,0);\nsglEnd();\n";
 }
 
 TEST_F(Citizen, APipeSwappedInForTheWatchedFileNeverHangsIt) {

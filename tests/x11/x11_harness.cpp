@@ -188,6 +188,20 @@ std::string WriteFile(const std::string& name, const std::string& text) {
     return path;
 }
 
+std::string Board(const char* colour) {
+    return std::string("perspective: 45,3,90 lookat=4 timef=1 background=0.1,0.1,0.2 "
+                       "perimeter=30 thread=0.05,0.1,0.1,0.2 periodicity=0\n"
+                       "end 1: desc=1 mass=1 radius=1 above=1 string=100000\n"
+                       "desc 1\n"
+                       "sglBegin(GL_QUADS);\n"
+                       "sglColor3(") +
+           colour +
+           ");\n"
+           "sglVertex3(-6,0,0);\nsglVertex3(6,0,0);\n"
+           "sglVertex3(6,-6,0);\nsglVertex3(-6,-6,0);\n"
+           "sglEnd();\n";
+}
+
 static bool Near(unsigned pixel, int r, int g, int b, int tolerance) {
     return abs((int)(pixel >> 16 & 255) - r) <= tolerance &&
            abs((int)(pixel >> 8 & 255) - g) <= tolerance &&

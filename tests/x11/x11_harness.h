@@ -42,6 +42,9 @@ bool PollUntil(double seconds, const std::function<bool()>& condition);
 std::string ProgramPath();
 std::string CheckerPath();
 std::string WriteFile(const std::string& name, const std::string& text);
+// A description: a board of one colour ("R,G,B") facing the camera at
+// longitude 90, hardly twisting, on the built-in sky.
+std::string Board(const char* colour);
 
 // One read-back of a window, sorted by the colours the mobile is made of.
 struct Census {
