@@ -54,12 +54,11 @@ man --warnings -l "$work/unpacked/usr/share/man/man6/hangingmobile.6.gz" 2>"$wor
 
 # The unpacked program, called by its name in /usr/bin, draws in a window of
 # its own and ends cleanly at SIGTERM.
-for number in $(seq $((700 + $$ % 200)) 999); do
-    [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] || break
-done
-Xvfb ":$number" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
+# A display number the server picks itself, so that no other test's is taken.
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 server=$!
-for _ in $(seq 300); do xdpyinfo -display ":$number" >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
+number=$(head -1 "$work/display")
 DISPLAY=":$number" LP_NUM_THREADS=0 "$work/unpacked/usr/bin/hangingmobile" --window 2>"$work/run.log" &
 program=$!
 shown=0
