@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -32,34 +33,8 @@ long CpuTicks(pid_t pid) {
     return read == 2 ? user + system : -1;
 }
 
-class Citizen : public testing::Test {
+class Citizen : public ProgramOnPrivateDisplay {
   protected:
-    void SetUp() override { ASSERT_TRUE(StartPrivateDisplay(x)) << "no Xvfb"; }
-    void TearDown() override {
-        Kill(program);
-        StopPrivateDisplay(x);
-    }
-
-    void Start(const std::vector<std::string>& arguments) {
-        std::vector<std::string> argv = {ProgramPath()};
-        argv.insert(argv.end(), arguments.begin(), arguments.end());
-        program = StartProcess(argv, x.name);
-    }
-
-    Window MakeWindow(int width, int height) {
-        Window window = XCreateSimpleWindow(x.display, DefaultRootWindow(x.display), 0, 0,
-                                            (unsigned)width, (unsigned)height, 0, 0, 0);
-        XMapWindow(x.display, window);
-        XSync(x.display, False);
-        return window;
-    }
-
-    std::string Id(Window window) {
-        char id[32];
-        snprintf(id, sizeof id, "0x%lx", window);
-        return id;
-    }
-
     // The built-in mobile drawn, and drawn anew: frames are coming.
     bool DrawsMobile(Window window) {
         Census first, later;
@@ -83,15 +58,12 @@ class Citizen : public testing::Test {
     bool Says(const std::string& part) {
         return PollUntil(30, [&] { return ReadErrors(program).find(part) != std::string::npos; });
     }
-
-    PrivateDisplay x;
-    Process program;
 };
 
 TEST_F(Citizen, UnmappedOrCoveredItDrawsNothingAndShownAgainItDraws) {
     Window window = MakeWindow(320, 240);
     // As fast as it can, so that the figure while shown is large.
-    Start({"--window-id", Id(window), "--delay", "0"});
+    Start({"--window-id", HexId(window), "--delay", "0"});
     ASSERT_TRUE(DrawsMobile(window)) << ReadErrors(program);
     long shown = CpuOver(2);
 
@@ -130,7 +102,7 @@ TEST_F(Citizen, FpsWritesInTheLowerLeftCorner) {
     std::string board = WriteFile("fps-board.txt", Board("1,0,0"));
     auto ink = [&](const std::vector<std::string>& fps, bool written) {
         Window window = MakeWindow(400, 300); // new, with no earlier run's picture
-        std::vector<std::string> arguments = {"--window-id", Id(window),      "--longitude",
+        std::vector<std::string> arguments = {"--window-id", HexId(window),   "--longitude",
                                               "90",          "--description", board};
         arguments.insert(arguments.end(), fps.begin(), fps.end());
         Start(arguments);
@@ -154,7 +126,7 @@ TEST_F(Citizen, FpsWritesInTheLowerLeftCorner) {
 
 TEST_F(Citizen, XScreenSaversOptionsAreAcceptedAndAVisualIsHonoured) {
     Visual* defaultVisual = DefaultVisual(x.display, DefaultScreen(x.display));
-    std::string defaultId = Id(XVisualIDFromVisual(defaultVisual));
+    std::string defaultId = HexId(XVisualIDFromVisual(defaultVisual));
     const std::vector<std::string> runs[] = {
         {"--visual", "best"}, {"-visual", "default"}, {"--visual", defaultId},
         {"--install"},        {"-noinstall"},         {"--mono"},
@@ -169,7 +141,7 @@ TEST_F(Citizen, XScreenSaversOptionsAreAcceptedAndAVisualIsHonoured) {
         if (arguments.size() > 1 && arguments[1] != "best") {
             XWindowAttributes attributes;
             XGetWindowAttributes(x.display, window, &attributes);
-            EXPECT_EQ(Id(XVisualIDFromVisual(attributes.visual)), defaultId) << arguments[1];
+            EXPECT_EQ(HexId(XVisualIDFromVisual(attributes.visual)), defaultId) << arguments[1];
         }
         EXPECT_EQ(ReadErrors(program), "") << arguments[0];
         Kill(program);
@@ -184,7 +156,7 @@ TEST_F(Citizen, SigtermAndSigintEndItAtOnceAndCleanly) {
         for (int signal : {SIGTERM, SIGINT}) {
             XMapWindow(x.display, window);
             XSync(x.display, False);
-            Start({"--window-id", Id(window)});
+            Start({"--window-id", HexId(window)});
             ASSERT_TRUE(DrawsMobile(window)) << ReadErrors(program);
             if (hidden) {
                 XUnmapWindow(x.display, window);
@@ -204,10 +176,10 @@ TEST_F(Citizen, AGivenWindowItCannotDrawInEndsWithOneLine) {
                                      InputOnly, CopyFromParent, 0, &attributes);
     XMapWindow(x.display, inputOnly);
     XSync(x.display, False);
-    Start({"--window-id", Id(inputOnly)});
+    Start({"--window-id", HexId(inputOnly)});
     EXPECT_EQ(WaitForExit(program, 30), 1);
-    EXPECT_EQ(ReadErrors(program), "hangingmobile: OpenGL cannot draw in window " + Id(inputOnly) +
-                                       " (it is InputOnly)\n");
+    EXPECT_EQ(ReadErrors(program), "hangingmobile: OpenGL cannot draw in window " +
+                                       HexId(inputOnly) + " (it is InputOnly)\n");
 
     Start({"--visual", "0x7ffff"});
     EXPECT_EQ(WaitForExit(program, 30), 1);
@@ -216,7 +188,7 @@ TEST_F(Citizen, AGivenWindowItCannotDrawInEndsWithOneLine) {
 
 TEST_F(Citizen, AWindowLargerThanOpenGlCanDrawIsSaidOnceAndWaitedOut) {
     Window window = MakeWindow(320, 240);
-    Start({"--window-id", Id(window), "--delay", "0"});
+    Start({"--window-id", HexId(window), "--delay", "0"});
     ASSERT_TRUE(DrawsMobile(window)) << ReadErrors(program);
     XResizeWindow(x.display, window, 32767, 32767);
     XSync(x.display, False);
@@ -235,7 +207,7 @@ TEST_F(Citizen, AWindowLargerThanOpenGlCanDrawIsSaidOnceAndWaitedOut) {
 // leak is a non-zero status).
 TEST_F(Citizen, AGivenWindowDestroyedEndsItCleanly) {
     Window window = MakeWindow(320, 240);
-    Start({"--window-id", Id(window)});
+    Start({"--window-id", HexId(window)});
     ASSERT_TRUE(DrawsMobile(window)) << ReadErrors(program);
     XDestroyWindow(x.display, window);
     XSync(x.display, False);
@@ -257,7 +229,7 @@ TEST_F(Citizen, APipeSwappedInForTheWatchedFileNeverHangsIt) {
     unlink(path.c_str());
     ASSERT_EQ(link(WriteFile("swapped.red", Board("1,0,0")).c_str(), path.c_str()), 0);
     Window window = MakeWindow(320, 240);
-    Start({"--window-id", Id(window), "--longitude", "90", "--description", path, "--watch"});
+    Start({"--window-id", HexId(window), "--longitude", "90", "--description", path, "--watch"});
     auto shows = [&](long Census::*colour) {
         Census census;
         return PollUntil(60, [&] {
@@ -292,7 +264,7 @@ TEST_F(Citizen, APipeSwappedInForTheWatchedFileNeverHangsIt) {
     std::string pipe = testing::TempDir() + "swapped.fifo";
     unlink(pipe.c_str());
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    Start({"--window-id", Id(window), "--description", pipe});
+    Start({"--window-id", HexId(window), "--description", pipe});
     EXPECT_EQ(WaitForExit(program, 30), 1);
     EXPECT_EQ(ReadErrors(program), "hangingmobile: cannot read " + pipe + ": not a regular file\n");
 }
@@ -302,25 +274,36 @@ TEST_F(Citizen, AFileItCannotReadIsToldWithTheSystemsReason) {
     std::string loop = testing::TempDir() + "loop.txt";
     unlink(loop.c_str());
     ASSERT_EQ(symlink(loop.c_str(), loop.c_str()), 0);
-    Start({"--window-id", Id(window), "--description", loop});
+    Start({"--window-id", HexId(window), "--description", loop});
     EXPECT_EQ(WaitForExit(program, 30), 1);
     EXPECT_EQ(ReadErrors(program),
               "hangingmobile: cannot read " + loop + ": Too many levels of symbolic links\n");
 
     // A file only its owner may read, read by someone else (root reads
-    // anything, so the program then runs as nobody).
+    // anything, so the program then runs as nobody, from a copy in a folder
+    // that user may enter: the build tree may be closed to it).
     std::string secret = WriteFile("secret.txt", Board("1,0,0"));
     ASSERT_EQ(chmod(secret.c_str(), 0600), 0);
-    std::vector<std::string> argv = {ProgramPath(), "--window-id", Id(window), "--description",
+    std::vector<std::string> argv = {ProgramPath(), "--window-id", HexId(window), "--description",
                                      secret};
-    if (geteuid() == 0)
+    char folder[] = "/tmp/hm-nobody-XXXXXX";
+    if (geteuid() == 0) {
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        ASSERT_EQ(chmod(folder, 0755), 0);
+        argv[0] = std::string(folder) + "/hangingmobile";
+        ASSERT_EQ(system(("cp '" + ProgramPath() + "' " + argv[0]).c_str()), 0);
         argv.insert(argv.begin(), {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
-    else
+    } else {
         ASSERT_EQ(chmod(secret.c_str(), 0), 0);
-    program = StartProcess(argv, x.name);
+    }
+    // Nothing preloaded from the build tree, which nobody may not reach
+    // either (this way out was checked for leaks with the loop above).
+    program = StartProcess(argv, x.name, {"LD_PRELOAD=", "ASAN_OPTIONS=detect_leaks=0"});
     EXPECT_EQ(WaitForExit(program, 30), 1);
     EXPECT_EQ(ReadErrors(program),
               "hangingmobile: cannot read " + secret + ": Permission denied\n");
+    if (geteuid() == 0)
+        system(("rm -rf " + std::string(folder)).c_str());
 }
 
 } // namespace

@@ -29,18 +29,12 @@ size_t Count(const std::string& text, const std::string& part) {
     return count;
 }
 
-class Description : public testing::Test {
+class Description : public ProgramOnPrivateDisplay {
   protected:
-    void SetUp() override { ASSERT_TRUE(StartPrivateDisplay(x)) << "no Xvfb"; }
-    void TearDown() override {
-        Kill(program);
-        StopPrivateDisplay(x);
-    }
-
     void Start(const std::vector<std::string>& arguments) {
-        std::vector<std::string> argv = {ProgramPath(), "--longitude", "90"};
-        argv.insert(argv.end(), arguments.begin(), arguments.end());
-        program = StartProcess(argv, x.name);
+        std::vector<std::string> arguments90 = {"--longitude", "90"};
+        arguments90.insert(arguments90.end(), arguments.begin(), arguments.end());
+        ProgramOnPrivateDisplay::Start(arguments90);
         ASSERT_TRUE(PollUntil(30, [&] { return (window = FindProgramWindow(x.display)) != 0; }))
             << ReadErrors(program);
     }
@@ -58,8 +52,6 @@ class Description : public testing::Test {
         return PollUntil(30, [&] { return Count(ReadErrors(program), part) >= times; });
     }
 
-    PrivateDisplay x;
-    Process program;
     Window window = 0;
 };
 

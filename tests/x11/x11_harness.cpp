@@ -278,3 +278,24 @@ Window FindProgramWindow(Display* display) {
         XFree(children);
     return found;
 }
+
+void ProgramOnPrivateDisplay::Start(const std::vector<std::string>& arguments,
+                                    const std::vector<std::string>& environment) {
+    std::vector<std::string> argv = {ProgramPath()};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    program = StartProcess(argv, x.name, environment);
+}
+
+Window ProgramOnPrivateDisplay::MakeWindow(int width, int height) {
+    Window window = XCreateSimpleWindow(x.display, DefaultRootWindow(x.display), 0, 0,
+                                        (unsigned)width, (unsigned)height, 0, 0, 0);
+    XMapWindow(x.display, window);
+    XSync(x.display, False);
+    return window;
+}
+
+std::string HexId(unsigned long id) {
+    char text[32];
+    snprintf(text, sizeof text, "0x%lx", id);
+    return text;
+}

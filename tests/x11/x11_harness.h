@@ -2,6 +2,9 @@
 // process, and the pixels of a window read back and sorted by colour.
 #pragma once
 
+// gtest first: X11's None macro would break its headers.
+#include <gtest/gtest.h>
+
 #include <X11/Xlib.h>
 #include <sys/types.h>
 
@@ -66,3 +69,24 @@ double Difference(const Census& a, const Census& b);
 
 // The program's own top-level window (by its class), 0 while it has none.
 Window FindProgramWindow(Display* display);
+
+// A test with a private X server of its own and the program as a process,
+// killed at the end if it still runs.
+class ProgramOnPrivateDisplay : public testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(StartPrivateDisplay(x)) << "no Xvfb"; }
+    void TearDown() override {
+        Kill(program);
+        StopPrivateDisplay(x);
+    }
+    void Start(const std::vector<std::string>& arguments,
+               const std::vector<std::string>& environment = {});
+    // A mapped window of the test's own, as XScreenSaver would make one.
+    Window MakeWindow(int width, int height);
+
+    PrivateDisplay x;
+    Process program;
+};
+
+// "0x..." as XScreenSaver and xwininfo write ids.
+std::string HexId(unsigned long id);
