@@ -80,6 +80,21 @@ TEST_F(Description, MessagesAreTheCheckersLines) {
     EXPECT_EQ(Lines(ReadErrors(program)), expected);
 }
 
+// Unmapped, it draws nothing, but still reads the file when it changes.
+TEST_F(Description, AWatchedFileIsReadWhileTheWindowIsUnmapped) {
+    std::string path = WriteFile("unseen.txt", Board("1,0,0"));
+    Start({"--description", path, "--watch"});
+    ASSERT_TRUE(Shows(&Census::red));
+    XUnmapWindow(x.display, window);
+    XSync(x.display, False);
+    WriteFile("unseen.txt", "this is no mobile\n");
+    EXPECT_TRUE(Says(path + ":1: unrecognised mobile command")) << ReadErrors(program);
+    WriteFile("unseen.txt", Board("0,0,1"));
+    XMapWindow(x.display, window);
+    XSync(x.display, False);
+    EXPECT_TRUE(Shows(&Census::blue)) << ReadErrors(program);
+}
+
 TEST_F(Description, WatchedFileShowsEachGoodReadingAndKeepsTheLastOne) {
     std::string path = testing::TempDir() + "watched.txt";
     unlink(path.c_str());
