@@ -70,9 +70,28 @@ void ReshapeHack(Hack& hack) {
     hack.projectedHeight = target.height;
 }
 
+// OpenGL sizes its buffers to the window's size as the X server has it when
+// a frame's first drawing call is made (it asks then); a window grown beyond
+// what it can draw between that question and ours would crash its
+// rasteriser. So both questions are asked while no other client can resize
+// the window: with the server grabbed, for two round trips, and let go at once.
+static bool FrameFits(Hack& hack) {
+    Display* display = hack.target.display;
+    XGrabServer(display);
+    bool fits = ReadTargetSize(hack.target) && hack.target.width <= hack.largestWidth &&
+                hack.target.height <= hack.largestHeight;
+    if (fits)
+        glClear(GL_DEPTH_BUFFER_BIT); // OpenGL asks for the size here
+    XUngrabServer(display);
+    XFlush(display);
+    return fits;
+}
+
 void DrawHack(Hack& hack) {
     const DrawTarget& target = hack.target;
-    if (target.width > hack.largestWidth || target.height > hack.largestHeight) {
+    if (!FrameFits(hack)) {
+        if (drawTargetGone)
+            return; // its DestroyNotify ends the program
         if (!hack.tooLargeSaid)
             fprintf(stderr,
                     "hangingmobile: the window is %d x %d, larger than OpenGL can draw "

@@ -153,3 +153,15 @@ void CloseDrawTarget(DrawTarget& target) {
     XCloseDisplay(target.display);
     target = DrawTarget{};
 }
+
+bool ReadTargetSize(DrawTarget& target) {
+    Window root;
+    int x, y;
+    unsigned width, height, border, depth;
+    if (!XGetGeometry(target.display, target.window, &root, &x, &y, &width, &height, &border,
+                      &depth))
+        return false;
+    target.width = (int)width;
+    target.height = (int)height;
+    return true;
+}

@@ -34,6 +34,11 @@ bool OpenDrawTarget(DrawTarget& target, const HackOptions& options);
 
 void CloseDrawTarget(DrawTarget& target);
 
+// Reads the window's size as the X server has it now: OpenGL sizes its
+// buffers to that at the next frame, and the ConfigureNotify that tells of
+// a resize may not have come yet. False when the window is gone.
+bool ReadTargetSize(DrawTarget& target);
+
 // Set once the X server has told us our window is gone (destroyed by
 // whoever owned it); the program then ends quietly.
 extern bool drawTargetGone;

@@ -192,7 +192,8 @@ TEST_F(Citizen, AWindowLargerThanOpenGlCanDrawIsSaidOnceAndWaitedOut) {
     ASSERT_TRUE(DrawsMobile(window)) << ReadErrors(program);
     XResizeWindow(x.display, window, 32767, 32767);
     XSync(x.display, False);
-    ASSERT_TRUE(Says("larger than OpenGL can draw")) << ReadErrors(program);
+    ASSERT_TRUE(Says("larger than OpenGL can draw"))
+        << ReadErrors(program) << (Running(program) ? "(running)" : "(ended)");
     EXPECT_TRUE(Running(program));
     XResizeWindow(x.display, window, 320, 240);
     XSync(x.display, False);
