@@ -2,19 +2,7 @@
 
 #include <stdio.h>
 
-#include "scene/gl.h"
 #include "scene/gl_setup.h"
-
-// The renderer's frame ends with SwapBuffers on the handle it was given,
-// which here is the draw target.
-int SwapBuffers(HDC dc) {
-    const DrawTarget& target = *(const DrawTarget*)dc;
-    if (target.doubleBuffered)
-        glXSwapBuffers(target.display, target.window);
-    else
-        glFlush();
-    return 1;
-}
 
 GLXContext StartGlContext(DrawTarget& target) {
     GLXContext context = glXCreateContext(target.display, &target.visual, nullptr, True);

@@ -1,9 +1,44 @@
 #include "x11/hack.h"
 
+#include <stdio.h>
+
 #include "scene/dynamics.h"
 #include "scene/gl_setup.h"
 #include "scene/renderer.h"
 #include "x11/gl_context.h"
+
+// The renderer's frame ends with SwapBuffers on the handle it was given,
+// which here is the hack: the frame rate goes over the picture first.
+int SwapBuffers(HDC dc) {
+    Hack& hack = *(Hack*)dc;
+    DrawFps(hack.fps, hack.target.width, hack.target.height);
+    if (hack.target.doubleBuffered)
+        glXSwapBuffers(hack.target.display, hack.target.window);
+    else
+        glFlush();
+    return 1;
+}
+
+// The largest drawable the implementation takes: its viewport, and its
+// colour buffers, which are textures or renderbuffers of the window's size.
+static void ReadLimits(Hack& hack) {
+    GLint viewport[2] = {0, 0}, texture = 0, renderbuffer = 0;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    while (glGetError() != GL_NO_ERROR) {
+        // An implementation without renderbuffers says so here; its zero stays out.
+    }
+    hack.largestWidth = viewport[0];
+    hack.largestHeight = viewport[1];
+    const GLint buffers[] = {texture, renderbuffer};
+    for (GLint limit : buffers) {
+        if (limit > 0 && limit < hack.largestWidth)
+            hack.largestWidth = limit;
+        if (limit > 0 && limit < hack.largestHeight)
+            hack.largestHeight = limit;
+    }
+}
 
 bool InitHack(Hack& hack, const HackOptions& options) {
     hack = Hack{};
@@ -14,6 +49,9 @@ bool InitHack(Hack& hack, const HackOptions& options) {
         return false;
     hack.context = StartGlContext(hack.target);
     if (!hack.context)
+        return false;
+    ReadLimits(hack);
+    if (options.fps && !StartFps(hack.fps, hack.target.display))
         return false;
     // Last, so that the clock starts as close to the first frame as it can.
     return LoadDescription(hack.source, hack.mobile) || options.watch;
@@ -32,15 +70,47 @@ void ReshapeHack(Hack& hack) {
     hack.projectedHeight = target.height;
 }
 
+// OpenGL sizes its buffers to the window's size as the X server has it when
+// a frame's first drawing call is made (it asks then); a window grown beyond
+// what it can draw between that question and ours would crash its
+// rasteriser. So both questions are asked while no other client can resize
+// the window: with the server grabbed, for two round trips, and let go at once.
+static bool FrameFits(Hack& hack) {
+    Display* display = hack.target.display;
+    XGrabServer(display);
+    bool fits = ReadTargetSize(hack.target) && hack.target.width <= hack.largestWidth &&
+                hack.target.height <= hack.largestHeight;
+    if (fits)
+        glClear(GL_DEPTH_BUFFER_BIT); // OpenGL asks for the size here
+    XUngrabServer(display);
+    XFlush(display);
+    return fits;
+}
+
 void DrawHack(Hack& hack) {
+    const DrawTarget& target = hack.target;
+    if (!FrameFits(hack)) {
+        if (drawTargetGone)
+            return; // its DestroyNotify ends the program
+        if (!hack.tooLargeSaid)
+            fprintf(stderr,
+                    "hangingmobile: the window is %d x %d, larger than OpenGL can draw "
+                    "(%d x %d); nothing is drawn until it is smaller\n",
+                    target.width, target.height, hack.largestWidth, hack.largestHeight);
+        hack.tooLargeSaid = true;
+        return;
+    }
+    hack.tooLargeSaid = false;
     ReshapeHack(hack);
     UpdateAngles(hack.mobile);
-    DrawMobileFrame(hack.mobile, hack.latitude, hack.longitude, &hack.target);
+    DrawMobileFrame(hack.mobile, hack.latitude, hack.longitude, &hack);
 }
 
 void FreeHack(Hack& hack) {
-    if (hack.target.display && !drawTargetGone)
+    if (hack.context) {
+        StopFps(hack.fps, hack.target.display);
         StopGlContext(hack.target, hack.context);
+    }
     CloseDrawTarget(hack.target);
     FreeMobile(hack.mobile);
 }

@@ -6,6 +6,7 @@
 
 #include "mobile/mobile.h"
 #include "x11/description.h"
+#include "x11/fps.h"
 #include "x11/options.h"
 #include "x11/window.h"
 
@@ -18,6 +19,10 @@ struct Hack {
     int32_t longitude;  // camera azimuth, degrees
     int projectedWidth; // the size the projection was last set for
     int projectedHeight;
+    int largestWidth; // what the OpenGL implementation can draw into
+    int largestHeight;
+    bool tooLargeSaid; // the window's size was said to be beyond that
+    FpsMeter fps;
 };
 
 // Opens the window and the context and reads the description, whose parse
@@ -30,7 +35,12 @@ bool InitHack(Hack& hack, const HackOptions& options);
 // since they were last set.
 void ReshapeHack(Hack& hack);
 
-// One frame: the angles for now, then the whole picture and the swap.
+// One frame: the angles for now, then the whole picture and the swap. A
+// window larger than OpenGL can draw into gets no frame (a rasteriser asked
+// to would crash): that is said once, and frames come again once it is
+// smaller.
 void DrawHack(Hack& hack);
 
+// Releases the context, its font and the window in every case, also when
+// the window was destroyed under it.
 void FreeHack(Hack& hack);

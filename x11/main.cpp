@@ -3,6 +3,7 @@
 // window of its own for watching a description while it is written.
 #include <X11/Xlib.h>
 #include <poll.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <time.h>
@@ -14,6 +15,30 @@ namespace {
 
 // How often a watched description is looked at.
 const long kWatchMicroseconds = 250000;
+
+// SIGTERM (XScreenSaver ending its hack) and SIGINT stay blocked except
+// while the program sleeps in ppoll, so that they end it between frames,
+// with the context released and the connection closed, and never in the
+// middle of a call into Xlib or OpenGL.
+volatile sig_atomic_t stopRequested = 0;
+sigset_t sleepingMask; // what is blocked while it sleeps: the rest as before
+
+void NoteStop(int) {
+    stopRequested = 1;
+}
+
+void CatchStopSignals() {
+    struct sigaction action = {};
+    action.sa_handler = NoteStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    sigset_t stops;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGTERM);
+    sigaddset(&stops, SIGINT);
+    sigprocmask(SIG_BLOCK, &stops, &sleepingMask);
+}
 
 long long NowMicroseconds() {
     timespec now;
@@ -29,6 +54,17 @@ bool HandleEvents(Hack& hack) {
         XEvent event;
         XNextEvent(display, &event);
         switch (event.type) {
+        case MapNotify:
+            hack.target.mapped = true;
+            break;
+        case UnmapNotify:
+            hack.target.mapped = false;
+            break;
+        case VisibilityNotify:
+            // Only a viewable window is told its visibility.
+            hack.target.mapped = true;
+            hack.target.obscured = event.xvisibility.state == VisibilityFullyObscured;
+            break;
         case ConfigureNotify:
             hack.target.width = event.xconfigure.width;
             hack.target.height = event.xconfigure.height;
@@ -54,14 +90,20 @@ bool HandleEvents(Hack& hack) {
     return !drawTargetGone;
 }
 
-// Sleeps until `deadline` or until the X server has something for us.
+// Sleeps until `deadline` (never, when negative), until the X server has
+// something for us or until a stop signal comes. A deadline already past
+// still looks for a pending signal.
 void WaitUntil(Display* display, long long deadline) {
-    long long left = deadline - NowMicroseconds();
-    if (left <= 0)
-        return;
+    if (XEventsQueued(display, QueuedAlready) > 0)
+        return; // read already, while the last frame was swapped
     pollfd connection = {ConnectionNumber(display), POLLIN, 0};
-    timespec timeout = {(time_t)(left / 1000000), (long)(left % 1000000) * 1000};
-    ppoll(&connection, 1, &timeout, nullptr);
+    timespec timeout = {0, 0};
+    if (deadline >= 0) {
+        long long left = deadline - NowMicroseconds();
+        if (left > 0)
+            timeout = {(time_t)(left / 1000000), (long)(left % 1000000) * 1000};
+    }
+    ppoll(&connection, 1, deadline < 0 ? nullptr : &timeout, &sleepingMask);
 }
 
 } // namespace
@@ -78,6 +120,7 @@ int main(int argc, char** argv) {
         PrintUsage(stdout);
         return 0;
     }
+    CatchStopSignals();
     Hack hack;
     if (!InitHack(hack, options)) {
         FreeHack(hack);
@@ -88,12 +131,19 @@ int main(int argc, char** argv) {
     // is not made up for with a burst: the next one is a whole delay later.
     long long nextFrame = NowMicroseconds();
     long long nextWatch = nextFrame + kWatchMicroseconds;
-    while (HandleEvents(hack)) {
+    while (!stopRequested && HandleEvents(hack)) {
         long long now = NowMicroseconds();
         if (options.watch && now >= nextWatch) {
             if (ReloadChangedDescription(hack.source, hack.mobile))
                 hack.projectedWidth = 0; // its own perspective
             nextWatch = now + kWatchMicroseconds;
+        }
+        if (!TargetVisible(hack.target)) {
+            // Nobody can see a frame: none is drawn, and it sleeps until the
+            // X server says something (or the watched file is due).
+            WaitUntil(hack.target.display, options.watch ? nextWatch : -1);
+            nextFrame = NowMicroseconds(); // shown again: a frame at once
+            continue;
         }
         if (now < nextFrame) {
             WaitUntil(hack.target.display,
@@ -104,6 +154,7 @@ int main(int argc, char** argv) {
         nextFrame += options.delayMicroseconds;
         if (nextFrame < now)
             nextFrame = now + options.delayMicroseconds;
+        WaitUntil(hack.target.display, 0); // a stop signal, even at --delay 0
     }
     FreeHack(hack);
     return 0;

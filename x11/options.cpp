@@ -14,8 +14,9 @@ static bool IsOption(const char* argument, const char* name) {
     return strcmp(rest, name) == 0;
 }
 
-// A window id as XScreenSaver and xwininfo write them: decimal, or hex after 0x.
-static bool ReadWindowId(const char* text, unsigned long& id) {
+// A window or visual id as XScreenSaver and xwininfo write them: decimal, or
+// hex after 0x.
+static bool ReadXId(const char* text, unsigned long& id) {
     int base = 10;
     if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         base = 16;
@@ -31,6 +32,19 @@ static bool ReadWindowId(const char* text, unsigned long& id) {
         return false;
     id = value;
     return true;
+}
+
+static bool ReadVisual(const char* text, HackOptions& options) {
+    if (strcmp(text, "best") == 0) {
+        options.visual = VisualBest;
+        return true;
+    }
+    if (strcmp(text, "default") == 0) {
+        options.visual = VisualDefault;
+        return true;
+    }
+    options.visual = VisualById;
+    return ReadXId(text, options.visualId);
 }
 
 static bool ReadWhole(const char* text, long low, long high, long& value) {
@@ -54,7 +68,11 @@ bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackO
         const char* argument = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         bool bad = false;
-        if (IsOption(argument, "window")) {
+        if (IsOption(argument, "window") || IsOption(argument, "install") ||
+            IsOption(argument, "noinstall") || IsOption(argument, "mono")) {
+            // The default; and XScreenSaver's colormap and colour options:
+            // our own window always has a colormap of its own, and OpenGL
+            // always draws in colour, so there is nothing for them to change.
             continue;
         } else if (IsOption(argument, "root")) {
             root = true;
@@ -62,12 +80,23 @@ bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackO
         } else if (IsOption(argument, "watch")) {
             options.watch = true;
             continue;
+        } else if (IsOption(argument, "fps")) {
+            options.fps = true;
+            continue;
+        } else if (IsOption(argument, "no-fps")) {
+            options.fps = false;
+            continue;
+        } else if (IsOption(argument, "sync")) {
+            options.sync = true;
+            continue;
         } else if (IsOption(argument, "help") || IsOption(argument, "h")) {
             options.help = true;
             continue;
         } else if (IsOption(argument, "window-id")) {
-            bad = !value || !ReadWindowId(value, options.windowId);
+            bad = !value || !ReadXId(value, options.windowId);
             givenWindow = true;
+        } else if (IsOption(argument, "visual")) {
+            bad = !value || !ReadVisual(value, options);
         } else if (IsOption(argument, "delay")) {
             bad = !value || !ReadWhole(value, 0, 10000000, options.delayMicroseconds);
         } else if (IsOption(argument, "latitude")) {
@@ -87,6 +116,7 @@ bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackO
                      : IsOption(argument, "window-id")   ? "a window id (decimal or 0x hex)"
                      : IsOption(argument, "description") ? "a file name"
                      : IsOption(argument, "delay")       ? "microseconds from 0 to 10000000"
+                     : IsOption(argument, "visual")      ? "a visual id, default or best"
                                                          : "whole degrees");
             return false;
         }
@@ -97,7 +127,7 @@ bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackO
         return false;
     }
     if (screensaverWindow && *screensaverWindow) {
-        if (!ReadWindowId(screensaverWindow, options.windowId)) {
+        if (!ReadXId(screensaverWindow, options.windowId)) {
             snprintf(error, errorSize, "XSCREENSAVER_WINDOW=%s is no window id", screensaverWindow);
             return false;
         }
@@ -113,6 +143,8 @@ bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackO
 void PrintUsage(FILE* out) {
     fputs("usage: hangingmobile [--window | --root | --window-id ID] [--delay MICROSECONDS]\n"
           "                     [--latitude D] [--longitude D] [--description FILE [--watch]]\n"
+          "                     [--fps | --no-fps] [--visual ID|default|best] [--sync]\n"
+          "                     [--install | --noinstall] [--mono]\n"
           "\n"
           "Shows a hanging mobile with OpenGL, as an XScreenSaver hack or in a window of\n"
           "its own. XSCREENSAVER_WINDOW, when set, names the window to draw in.\n"
@@ -126,6 +158,13 @@ void PrintUsage(FILE* out) {
           "  --description FILE  show this description instead of the built-in mobile;\n"
           "                      its messages go to standard error as FILE:LINE: TEXT\n"
           "  --watch             re-read FILE whenever it changes\n"
+          "  --fps               the frame rate and CPU load in the lower-left corner\n"
+          "  --no-fps            without them (the default)\n"
+          "  --visual V          its own window's visual: an id (decimal or 0x hex),\n"
+          "                      default (the screen's) or best (the default)\n"
+          "  --sync              X requests one at a time (for debugging)\n"
+          "  --install, --noinstall, --mono\n"
+          "                      accepted for XScreenSaver; they change nothing\n"
           "\n"
           "In its own window: arrow keys turn the camera by 1 degree, Home and End by\n"
           "15 degrees round, Page Up and Page Down by 15 degrees in height; q or Escape\n"

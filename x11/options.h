@@ -10,6 +10,13 @@ enum DrawWhere {
     DrawOnRoot,        // --root
 };
 
+// Which visual our own window gets (XScreenSaver's -visual).
+enum VisualWish {
+    VisualBest,    // the one OpenGL chooses for our wishes (the default)
+    VisualDefault, // the screen's default visual
+    VisualById,    // the visual `visualId`
+};
+
 struct HackOptions {
     DrawWhere where;
     unsigned long windowId; // for DrawInGivenWindow
@@ -18,6 +25,10 @@ struct HackOptions {
     int32_t longitude;
     const char* description; // a file to show instead of the built-in mobile, or null
     bool watch;              // re-read the description whenever it changes
+    bool fps;                // the frame rate and CPU load in the lower-left corner
+    VisualWish visual;
+    unsigned long visualId; // for VisualById
+    bool sync;              // X requests one at a time, for debugging
     bool help;
 };
 

@@ -16,25 +16,13 @@ static int NoteXError(Display*, XErrorEvent* event) {
     return 0;
 }
 
-// A GLX visual with these wishes for our own window.
-static bool ChooseOwnVisual(Display* display, XVisualInfo& chosen) {
-    int wishes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1,   GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE,
-                    1,        GLX_DEPTH_SIZE,   16,           None};
-    XVisualInfo* found = glXChooseVisual(display, DefaultScreen(display), wishes);
-    if (!found)
-        return false;
-    chosen = *found;
-    XFree(found);
-    return true;
-}
-
-// The visual of a window made by someone else, if OpenGL can draw with it.
-static bool WindowVisual(Display* display, const XWindowAttributes& attributes,
-                         XVisualInfo& chosen) {
+// The visual `id` on the screen, if OpenGL can draw with it in RGBA.
+static bool GlVisual(Display* display, VisualID id, XVisualInfo& chosen) {
     XVisualInfo wanted = {};
-    wanted.visualid = XVisualIDFromVisual(attributes.visual);
+    wanted.visualid = id;
+    wanted.screen = DefaultScreen(display);
     int count = 0;
-    XVisualInfo* found = XGetVisualInfo(display, VisualIDMask, &wanted, &count);
+    XVisualInfo* found = XGetVisualInfo(display, VisualIDMask | VisualScreenMask, &wanted, &count);
     if (!found)
         return false;
     chosen = found[0];
@@ -44,6 +32,33 @@ static bool WindowVisual(Display* display, const XWindowAttributes& attributes,
            glXGetConfig(display, &chosen, GLX_RGBA, &rgba) == 0 && rgba;
 }
 
+// The visual --visual asks for; with `best`, one with these wishes.
+static bool ChooseOwnVisual(Display* display, const HackOptions& options, XVisualInfo& chosen) {
+    if (options.visual == VisualDefault) {
+        VisualID id = XVisualIDFromVisual(DefaultVisual(display, DefaultScreen(display)));
+        if (GlVisual(display, id, chosen))
+            return true;
+        fprintf(stderr, "hangingmobile: OpenGL cannot draw with the default visual 0x%lx\n", id);
+        return false;
+    }
+    if (options.visual == VisualById) {
+        if (GlVisual(display, options.visualId, chosen))
+            return true;
+        fprintf(stderr, "hangingmobile: OpenGL cannot draw with visual 0x%lx\n", options.visualId);
+        return false;
+    }
+    int wishes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1,   GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE,
+                    1,        GLX_DEPTH_SIZE,   16,           None};
+    XVisualInfo* found = glXChooseVisual(display, DefaultScreen(display), wishes);
+    if (!found) {
+        fprintf(stderr, "hangingmobile: no OpenGL visual with depth and double buffer\n");
+        return false;
+    }
+    chosen = *found;
+    XFree(found);
+    return true;
+}
+
 static void CreateOwnWindow(DrawTarget& target) {
     Display* display = target.display;
     Window root = RootWindow(display, target.visual.screen);
@@ -51,7 +66,8 @@ static void CreateOwnWindow(DrawTarget& target) {
     attributes.colormap = XCreateColormap(display, root, target.visual.visual, AllocNone);
     attributes.background_pixel = BlackPixel(display, target.visual.screen);
     attributes.border_pixel = 0;
-    attributes.event_mask = KeyPressMask | StructureNotifyMask | ExposureMask;
+    attributes.event_mask =
+        KeyPressMask | StructureNotifyMask | ExposureMask | VisibilityChangeMask;
     target.width = 800;
     target.height = 600;
     target.window =
@@ -82,14 +98,20 @@ bool OpenDrawTarget(DrawTarget& target, const HackOptions& options) {
         return false;
     }
 
+    if (options.sync)
+        XSynchronize(display, True);
+
     if (options.where == DrawInOwnWindow) {
         target.ownWindow = true;
-        if (!ChooseOwnVisual(display, target.visual)) {
-            fprintf(stderr, "hangingmobile: no OpenGL visual with depth and double buffer\n");
+        if (!ChooseOwnVisual(display, options, target.visual))
             return false;
-        }
-        CreateOwnWindow(target);
+        CreateOwnWindow(target); // drawn in once its MapNotify comes
     } else {
+        // A visual asked for must be one OpenGL can draw with, even though
+        // a window made by someone else already has its own.
+        XVisualInfo asked;
+        if (options.visual != VisualBest && !ChooseOwnVisual(display, options, asked))
+            return false;
         target.window =
             options.where == DrawOnRoot ? DefaultRootWindow(display) : (Window)options.windowId;
         XWindowAttributes attributes;
@@ -101,15 +123,21 @@ bool OpenDrawTarget(DrawTarget& target, const HackOptions& options) {
                     DisplayString(display));
             return false;
         }
-        if (!WindowVisual(display, attributes, target.visual)) {
+        if (attributes.c_class == InputOnly) {
+            fprintf(stderr, "hangingmobile: OpenGL cannot draw in window 0x%lx (it is InputOnly)\n",
+                    target.window);
+            return false;
+        }
+        if (!GlVisual(display, XVisualIDFromVisual(attributes.visual), target.visual)) {
             fprintf(stderr, "hangingmobile: OpenGL cannot draw in window 0x%lx (its visual)\n",
                     target.window);
             return false;
         }
         target.width = attributes.width;
         target.height = attributes.height;
-        // Size changes only: the keys and the mouse belong to XScreenSaver.
-        XSelectInput(display, target.window, StructureNotifyMask);
+        target.mapped = attributes.map_state != IsUnmapped;
+        // Size and visibility only: the keys and the mouse belong to XScreenSaver.
+        XSelectInput(display, target.window, StructureNotifyMask | VisibilityChangeMask);
     }
     int doubleBuffer = 0;
     glXGetConfig(display, &target.visual, GLX_DOUBLEBUFFER, &doubleBuffer);
@@ -124,4 +152,16 @@ void CloseDrawTarget(DrawTarget& target) {
         XDestroyWindow(target.display, target.window);
     XCloseDisplay(target.display);
     target = DrawTarget{};
+}
+
+bool ReadTargetSize(DrawTarget& target) {
+    Window root;
+    int x, y;
+    unsigned width, height, border, depth;
+    if (!XGetGeometry(target.display, target.window, &root, &x, &y, &width, &height, &border,
+                      &depth))
+        return false;
+    target.width = (int)width;
+    target.height = (int)height;
+    return true;
 }

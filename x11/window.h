@@ -16,7 +16,16 @@ struct DrawTarget {
     int width;
     int height;
     Atom deleteWindow; // the window manager's close request, own window only
+    // Whether anyone can see the window: it is mapped and not wholly covered.
+    // The root always is; the others follow MapNotify, UnmapNotify and
+    // VisibilityNotify.
+    bool mapped;
+    bool obscured;
 };
+
+inline bool TargetVisible(const DrawTarget& target) {
+    return target.mapped && !target.obscured;
+}
 
 // Opens the display and finds or creates the window, with a visual that
 // OpenGL can draw in. On failure prints one line on standard error and
@@ -24,6 +33,11 @@ struct DrawTarget {
 bool OpenDrawTarget(DrawTarget& target, const HackOptions& options);
 
 void CloseDrawTarget(DrawTarget& target);
+
+// Reads the window's size as the X server has it now: OpenGL sizes its
+// buffers to that at the next frame, and the ConfigureNotify that tells of
+// a resize may not have come yet. False when the window is gone.
+bool ReadTargetSize(DrawTarget& target);
 
 // Set once the X server has told us our window is gone (destroyed by
 // whoever owned it); the program then ends quietly.

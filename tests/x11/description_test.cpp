@@ -14,21 +14,6 @@
 
 namespace {
 
-// A board of one colour facing the camera at longitude 90, hardly twisting.
-std::string Board(const char* colour) {
-    return std::string("perspective: 45,3,90 lookat=4 timef=1 background=0.1,0.1,0.2 "
-                       "perimeter=30 thread=0.05,0.1,0.1,0.2 periodicity=0\n"
-                       "end 1: desc=1 mass=1 radius=1 above=1 string=100000\n"
-                       "desc 1\n"
-                       "sglBegin(GL_QUADS);\n"
-                       "sglColor3(") +
-           colour +
-           ");\n"
-           "sglVertex3(-6,0,0);\nsglVertex3(6,0,0);\n"
-           "sglVertex3(6,-6,0);\nsglVertex3(-6,-6,0);\n"
-           "sglEnd();\n";
-}
-
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
@@ -44,18 +29,12 @@ size_t Count(const std::string& text, const std::string& part) {
     return count;
 }
 
-class Description : public testing::Test {
+class Description : public ProgramOnPrivateDisplay {
   protected:
-    void SetUp() override { ASSERT_TRUE(StartPrivateDisplay(x)) << "no Xvfb"; }
-    void TearDown() override {
-        Kill(program);
-        StopPrivateDisplay(x);
-    }
-
     void Start(const std::vector<std::string>& arguments) {
-        std::vector<std::string> argv = {ProgramPath(), "--longitude", "90"};
-        argv.insert(argv.end(), arguments.begin(), arguments.end());
-        program = StartProcess(argv, x.name);
+        std::vector<std::string> arguments90 = {"--longitude", "90"};
+        arguments90.insert(arguments90.end(), arguments.begin(), arguments.end());
+        ProgramOnPrivateDisplay::Start(arguments90);
         ASSERT_TRUE(PollUntil(30, [&] { return (window = FindProgramWindow(x.display)) != 0; }))
             << ReadErrors(program);
     }
@@ -73,8 +52,6 @@ class Description : public testing::Test {
         return PollUntil(30, [&] { return Count(ReadErrors(program), part) >= times; });
     }
 
-    PrivateDisplay x;
-    Process program;
     Window window = 0;
 };
 
@@ -103,12 +80,27 @@ TEST_F(Description, MessagesAreTheCheckersLines) {
     EXPECT_EQ(Lines(ReadErrors(program)), expected);
 }
 
+// Unmapped, it draws nothing, but still reads the file when it changes.
+TEST_F(Description, AWatchedFileIsReadWhileTheWindowIsUnmapped) {
+    std::string path = WriteFile("unseen.txt", Board("1,0,0"));
+    Start({"--description", path, "--watch"});
+    ASSERT_TRUE(Shows(&Census::red));
+    XUnmapWindow(x.display, window);
+    XSync(x.display, False);
+    WriteFile("unseen.txt", "this is no mobile\n");
+    EXPECT_TRUE(Says(path + ":1: unrecognised mobile command")) << ReadErrors(program);
+    WriteFile("unseen.txt", Board("0,0,1"));
+    XMapWindow(x.display, window);
+    XSync(x.display, False);
+    EXPECT_TRUE(Shows(&Census::blue)) << ReadErrors(program);
+}
+
 TEST_F(Description, WatchedFileShowsEachGoodReadingAndKeepsTheLastOne) {
     std::string path = testing::TempDir() + "watched.txt";
     unlink(path.c_str());
     Start({"--description", path, "--watch"});
     // Not there yet: said once, however often it is looked for.
-    ASSERT_TRUE(Says("cannot read " + path + ": no such file"));
+    ASSERT_TRUE(Says("cannot read " + path + ": No such file or directory"));
     usleep(600000);
     EXPECT_EQ(Count(ReadErrors(program), "cannot read"), 1u);
 
@@ -126,7 +118,7 @@ TEST_F(Description, WatchedFileShowsEachGoodReadingAndKeepsTheLastOne) {
 
     // Gone: said, and the blue board stays.
     unlink(path.c_str());
-    ASSERT_TRUE(Says("cannot read " + path + ": no such file", 2));
+    ASSERT_TRUE(Says("cannot read " + path + ": No such file or directory", 2));
     EXPECT_TRUE(Shows(&Census::blue, 1));
 
     // A good one again, with a message on its last line: shown, and said.

@@ -17,30 +17,8 @@
 
 namespace {
 
-class Screen : public testing::Test {
+class Screen : public ProgramOnPrivateDisplay {
   protected:
-    void SetUp() override { ASSERT_TRUE(StartPrivateDisplay(x)) << "no Xvfb"; }
-    void TearDown() override {
-        Kill(program);
-        StopPrivateDisplay(x);
-    }
-
-    void Start(const std::vector<std::string>& arguments,
-               const std::vector<std::string>& environment = {}) {
-        std::vector<std::string> argv = {ProgramPath()};
-        argv.insert(argv.end(), arguments.begin(), arguments.end());
-        program = StartProcess(argv, x.name, environment);
-    }
-
-    // A window of the test's own, as XScreenSaver would make one.
-    Window MakeWindow(int width, int height) {
-        Window window = XCreateSimpleWindow(x.display, DefaultRootWindow(x.display), 0, 0,
-                                            (unsigned)width, (unsigned)height, 0, 0, 0);
-        XMapWindow(x.display, window);
-        XSync(x.display, False);
-        return window;
-    }
-
     // Waits until the window shows the built-in mobile: sky over most of
     // it, some cloud, some creature.
     bool ShowsMobile(Window window, Census& census, double seconds = 60) {
@@ -96,9 +74,6 @@ class Screen : public testing::Test {
             << after.Share(after.background) << ", the mobile's share of the height " << tallAfter
             << " (before " << tallBefore << "), its width against before " << wide;
     }
-
-    PrivateDisplay x;
-    Process program;
 };
 
 TEST_F(Screen, OwnWindowShowsTheMobileMovingAndFollowsItsSize) {

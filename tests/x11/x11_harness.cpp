@@ -116,6 +116,12 @@ Process StartProcess(const std::vector<std::string>& argv, const std::string& di
         unsetenv("XSCREENSAVER_WINDOW");
         // llvmpipe on the program's own thread: two busy cores are shared.
         setenv("LP_NUM_THREADS", "0", 1);
+#ifdef KEEP_GL_LOADED
+        // Mesa's driver kept loaded at exit (see keep_gl_loaded.c); the
+        // sanitizer runtime then no longer comes first among the libraries.
+        setenv("LD_PRELOAD", KEEP_GL_LOADED, 1);
+        setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+#endif
         for (const std::string& entry : environment)
             putenv(strdup(entry.c_str()));
         int null = open("/dev/null", O_RDWR);
@@ -180,6 +186,20 @@ std::string WriteFile(const std::string& name, const std::string& text) {
     fclose(file);
     rename(temporary.c_str(), path.c_str()); // whole, never half written
     return path;
+}
+
+std::string Board(const char* colour) {
+    return std::string("perspective: 45,3,90 lookat=4 timef=1 background=0.1,0.1,0.2 "
+                       "perimeter=30 thread=0.05,0.1,0.1,0.2 periodicity=0\n"
+                       "end 1: desc=1 mass=1 radius=1 above=1 string=100000\n"
+                       "desc 1\n"
+                       "sglBegin(GL_QUADS);\n"
+                       "sglColor3(") +
+           colour +
+           ");\n"
+           "sglVertex3(-6,0,0);\nsglVertex3(6,0,0);\n"
+           "sglVertex3(6,-6,0);\nsglVertex3(-6,-6,0);\n"
+           "sglEnd();\n";
 }
 
 static bool Near(unsigned pixel, int r, int g, int b, int tolerance) {
@@ -257,4 +277,25 @@ Window FindProgramWindow(Display* display) {
     if (children)
         XFree(children);
     return found;
+}
+
+void ProgramOnPrivateDisplay::Start(const std::vector<std::string>& arguments,
+                                    const std::vector<std::string>& environment) {
+    std::vector<std::string> argv = {ProgramPath()};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    program = StartProcess(argv, x.name, environment);
+}
+
+Window ProgramOnPrivateDisplay::MakeWindow(int width, int height) {
+    Window window = XCreateSimpleWindow(x.display, DefaultRootWindow(x.display), 0, 0,
+                                        (unsigned)width, (unsigned)height, 0, 0, 0);
+    XMapWindow(x.display, window);
+    XSync(x.display, False);
+    return window;
+}
+
+std::string HexId(unsigned long id) {
+    char text[32];
+    snprintf(text, sizeof text, "0x%lx", id);
+    return text;
 }

@@ -2,6 +2,9 @@
 // process, and the pixels of a window read back and sorted by colour.
 #pragma once
 
+// gtest first: X11's None macro would break its headers.
+#include <gtest/gtest.h>
+
 #include <X11/Xlib.h>
 #include <sys/types.h>
 
@@ -42,6 +45,9 @@ bool PollUntil(double seconds, const std::function<bool()>& condition);
 std::string ProgramPath();
 std::string CheckerPath();
 std::string WriteFile(const std::string& name, const std::string& text);
+// A description: a board of one colour ("R,G,B") facing the camera at
+// longitude 90, hardly twisting, on the built-in sky.
+std::string Board(const char* colour);
 
 // One read-back of a window, sorted by the colours the mobile is made of.
 struct Census {
@@ -63,3 +69,24 @@ double Difference(const Census& a, const Census& b);
 
 // The program's own top-level window (by its class), 0 while it has none.
 Window FindProgramWindow(Display* display);
+
+// A test with a private X server of its own and the program as a process,
+// killed at the end if it still runs.
+class ProgramOnPrivateDisplay : public testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(StartPrivateDisplay(x)) << "no Xvfb"; }
+    void TearDown() override {
+        Kill(program);
+        StopPrivateDisplay(x);
+    }
+    void Start(const std::vector<std::string>& arguments,
+               const std::vector<std::string>& environment = {});
+    // A mapped window of the test's own, as XScreenSaver would make one.
+    Window MakeWindow(int width, int height);
+
+    PrivateDisplay x;
+    Process program;
+};
+
+// "0x..." as XScreenSaver and xwininfo write ids.
+std::string HexId(unsigned long id);

@@ -3,8 +3,10 @@
 // on the root's visual, the same fixed state and projection, the first frame
 // at once and then one every 50 ms, replayed from flat arrays (frame_cost
 // --dump writes them: the built-in mobile's very calls at the very angles).
+// With --lists, each shape is compiled once into a display list and the
+// frames replay the lists (floor_lists.h).
 //
-//   floor_x11 FRAMES_FILE
+//   floor_x11 [--lists] FRAMES_FILE
 //
 // It runs until it is killed.
 #include <GL/glx.h>
@@ -12,11 +14,13 @@
 #include <X11/Xutil.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <time.h>
 
 #include <vector>
 
 #include "scene/gl_setup.h"
+#include "tools/bench/floor_lists.h"
 #include "tools/bench/floor_replay.h"
 
 namespace {
@@ -62,7 +66,8 @@ int SwapBuffers(HDC) {
 int main(int argc, char** argv) {
     std::vector<char> bytes;
     FloorFrames frames = {};
-    if (argc != 2 || !LoadFrames(argv[1], bytes, frames))
+    bool fromLists = argc == 3 && strcmp(argv[1], "--lists") == 0;
+    if (argc != 2 + fromLists || !LoadFrames(argv[argc - 1], bytes, frames))
         return 2;
     int width, height;
     if (!StartContext(width, height))
@@ -70,10 +75,16 @@ int main(int argc, char** argv) {
     SetFixedGlState();
     const FloorHeader& h = *frames.header;
     ApplyProjection(h.fov, h.znear, h.zfar, width, height);
+    FloorLists lists;
+    if (fromLists)
+        CompileFloorLists(frames, lists);
     timespec next;
     clock_gettime(CLOCK_MONOTONIC, &next);
     for (;;) {
-        ReplayFloorFrame(frames, nullptr);
+        if (fromLists)
+            ReplayFloorFrameFromLists(frames, lists, nullptr);
+        else
+            ReplayFloorFrame(frames, nullptr);
         next.tv_nsec += 50000000;
         if (next.tv_nsec >= 1000000000) {
             next.tv_nsec -= 1000000000;

@@ -1,20 +1,39 @@
 #include "tools/common/description_file.h"
 
+#include <errno.h>
+#include <fcntl.h>
+#include <string.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "mobile/platform.h"
 
 const char* ReadDescriptionFile(const char* path, uint32_t limit, std::vector<char>& bytes) {
+    // Opened without blocking and judged by what was opened, not by the name:
+    // a pipe put in the file's place after a look at the name would block an
+    // ordinary open until a writer came, for ever if none does.
+    int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
+        return strerror(errno);
     struct stat status;
-    if (stat(path, &status) != 0)
-        return "no such file";
-    if (!S_ISREG(status.st_mode))
+    if (fstat(descriptor, &status) != 0) {
+        const char* why = strerror(errno);
+        close(descriptor);
+        return why;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        close(descriptor);
         return "not a regular file";
-    if ((uint64_t)status.st_size > limit)
+    }
+    if ((uint64_t)status.st_size > limit) {
+        close(descriptor);
         return "too large";
-    FILE* file = fopen(path, "rb");
-    if (!file)
-        return "cannot be opened";
+    }
+    FILE* file = fdopen(descriptor, "rb");
+    if (!file) {
+        close(descriptor);
+        return strerror(errno);
+    }
     // The size is read as it is now; a file that grows meanwhile is cut at
     // the limit rather than followed for ever.
     std::vector<char> read;
@@ -29,11 +48,12 @@ const char* ReadDescriptionFile(const char* path, uint32_t limit, std::vector<ch
         read.insert(read.end(), chunk, chunk + n);
     }
     bool failed = ferror(file);
+    int readErrno = errno;
     fclose(file);
     if (tooLarge)
         return "too large";
     if (failed)
-        return "read error";
+        return strerror(readErrno);
     bytes.swap(read);
     return nullptr;
 }

@@ -17,7 +17,8 @@ struct Report {
 // Reads the whole of the regular file `path` into `bytes`. Anything else (a
 // folder, a pipe or a device, which could block or never end), a file of
 // more than `limit` bytes or a read error leaves `bytes` as it was and
-// returns a short reason; success returns null.
+// returns a short reason (the system's own, strerror's, where it has one);
+// success returns null. It never blocks on what it finds at `path`.
 const char* ReadDescriptionFile(const char* path, uint32_t limit, std::vector<char>& bytes);
 
 // A debug sink that appends each parser message to the std::vector<Report>
