@@ -8,11 +8,26 @@
 
 #include "mobile/platform.h"
 
+// Flags the Windows runtime lacks: there no pipe or terminal stands in a
+// file's place to block the open, and handles are not inherited by default.
+#ifndef O_NONBLOCK
+#define O_NONBLOCK 0
+#endif
+#ifndef O_NOCTTY
+#define O_NOCTTY 0
+#endif
+#ifndef O_CLOEXEC
+#define O_CLOEXEC 0
+#endif
+#ifndef O_BINARY
+#define O_BINARY 0
+#endif
+
 const char* ReadDescriptionFile(const char* path, uint32_t limit, std::vector<char>& bytes) {
     // Opened without blocking and judged by what was opened, not by the name:
     // a pipe put in the file's place after a look at the name would block an
     // ordinary open until a writer came, for ever if none does.
-    int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    int descriptor = open(path, O_RDONLY | O_BINARY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0)
         return strerror(errno);
     struct stat status;
