@@ -45,6 +45,7 @@ struct SaverHost {
     bool closeRequested;     // a saver window asked itself to close
     bool dismissalSuspended; // password dialog up or display mode changing
     bool debugMode;          // the debug trace goes somewhere: relaxed full screen
+    bool displayOff;         // the display is off or in low power: ticks draw nothing
 
     SystemSaverSettings settings;
     bool changeScreenMode; // the "ChangeScreenMode" setting, as last read or chosen

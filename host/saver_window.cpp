@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "host/display_power.h"
 #include "host/dpi_messages.h"
 #include "host/saver_host.h"
 #include "host/saver_windows.h"
@@ -52,6 +53,8 @@ static void OnCreate(HWND window, const CREATESTRUCTA* create) {
         ConstructScene(*scene, window, windowIndex);
     SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)scene);
     TablePush(host.scenes, scene);
+    if (windowIndex <= 0) // a window that draws the mobile
+        ListenForDisplayPower(window);
 }
 
 static void OnPaint(HWND window, SaverScene* scene) {
@@ -135,6 +138,8 @@ static void OnParentDpiChanged(HWND window) {
 
 static void OnDestroy(HWND window, int32_t windowIndex, SaverScene* scene) {
     Trace("WM_DESTROY.");
+    if (windowIndex <= 0)
+        StopListeningForDisplayPower();
     SetWindowLongA(window, 0, 0);
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     // Entries stay, so the primary's stays first; only the pointer goes.
@@ -179,6 +184,10 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_MOUSEMOVE:
         return OnMouseMove(CloseTarget(window, windowIndex));
     case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_MONITORPOWER) {
+            OnMonitorPower(lParam);
+            break; // the system still switches the display
+        }
         if (host.mode != ModeSaver)
             break;
         if (wParam == SC_SCREENSAVE) {
@@ -203,6 +212,10 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_DESTROY:
         OnDestroy(window, windowIndex, scene);
+        break;
+    case WM_POWERBROADCAST:
+        if (OnPowerBroadcast(wParam, lParam))
+            return TRUE;
         break;
     case WM_DPICHANGED:
         OnDpiChanged(window, windowIndex);

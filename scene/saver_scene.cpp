@@ -43,6 +43,10 @@ void ConstructScene(SaverScene& scene, HWND window, int32_t windowIndex) {
 }
 
 void RenderFrame(SaverScene& scene) {
+    // Nobody sees a display that is off. The motion keeps its own clock, so
+    // nothing is lost by skipping frames.
+    if (host.displayOff)
+        return;
     if (scene.windowIndex >= 1) {
         InvalidateRect(scene.window, nullptr, FALSE);
         return;

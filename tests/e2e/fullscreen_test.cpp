@@ -169,6 +169,36 @@ TEST_F(FullScreenTest, CloseRequestsFromOutsideAreIgnored) {
     ExpectEndsWithZero("a letter after the outside requests");
 }
 
+// Nobody sees a display that is off, or in low power: the frames stop while
+// the saver runs on, and come back with the display.
+TEST_F(FullScreenTest, FramesStopWhileTheDisplayIsOffAndComeBackWithIt) {
+    StartFullScreen();
+    RECT screen = Rect(0, 0, kScreenWidth, kScreenHeight);
+    ASSERT_TRUE(WaitForMobile(screen));
+    for (LPARAM off : {2, 1}) {
+        DWORD_PTR result = 0;
+        ASSERT_TRUE(SendMessageTimeoutA(primary, WM_SYSCOMMAND, SC_MONITORPOWER, off, SMTO_NORMAL,
+                                        robot::kPatience, &result));
+        // Once the last frame drawn has reached the screen, two reads a
+        // second apart are the same.
+        robot::Picture still;
+        EXPECT_TRUE(robot::WaitUntil([&] {
+            still = robot::CaptureScreen(screen);
+            robot::Pause(1000);
+            return robot::CaptureScreen(screen).pixels == still.pixels;
+        })) << "frames go on with the display at "
+            << off;
+        ASSERT_NO_FATAL_FAILURE(ExpectStillRunning("the display switched off"));
+        ASSERT_TRUE(SendMessageTimeoutA(primary, WM_SYSCOMMAND, SC_MONITORPOWER, (LPARAM)-1,
+                                        SMTO_NORMAL, robot::kPatience, &result));
+        EXPECT_TRUE(robot::WaitUntil([&] {
+            return robot::CaptureScreen(screen).pixels != still.pixels;
+        })) << "no frames once the display came back from "
+            << off;
+    }
+    ExpectStillRunning("the display back on");
+}
+
 TEST_F(FullScreenTest, LosingActivationToAnotherProgramEndsTheSaver) {
     StartFullScreen();
     HWND mine = OpenRobotWindow(Rect(10, 10, 110, 60));

@@ -10,6 +10,7 @@
 
 #include "host/saver_host.h"
 #include "host/settings.h"
+#include "host/startup.h"
 #include "mobile/platform.h"
 #include "scene/opengl.h"
 #include "scene/saver_scene.h"
@@ -271,6 +272,39 @@ TEST_F(SceneTest, AFrameShowsTheMobileMovingAndNothingIsDrawnWhileSuspended) {
     RenderFrame(scene);
     EXPECT_EQ(second, FrontBuffer(width, height));
     host.dismissalSuspended = false;
+    DestroyWindow(window);
+}
+
+// The display-state notification, as the system sends it to the saver's own
+// window: off stops the frames, dimmed does not, on brings them back.
+TEST_F(SceneTest, TheDisplayStateNotificationStopsAndStartsTheFrames) {
+    const int width = 320, height = 240;
+    RegisterWindowClasses();
+    int32_t index = -1;
+    HWND window = CreateWindowExA(0, "ScrClass", "", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                                  nullptr, nullptr, host.instance, &index);
+    ASSERT_NE(nullptr, window);
+    struct {
+        GUID setting;
+        DWORD dataLength;
+        DWORD state;
+    } change = {{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}},
+                sizeof(DWORD),
+                0};
+    DWORD clock = 100000;
+    auto frameAfter = [&](DWORD state) {
+        change.state = state;
+        EXPECT_EQ(TRUE, SendMessageA(window, WM_POWERBROADCAST, 0x8013, (LPARAM)&change));
+        SetTestClock(clock += 1000);
+        SendMessageA(window, WM_TIMER, 1, 0);
+        return FrontBuffer(width, height);
+    };
+    Pixels shown = frameAfter(1);
+    ASSERT_TRUE(glReady) << glFailureMessage;
+    Pixels dimmed = frameAfter(2);
+    EXPECT_NE(shown, dimmed) << "a dimmed display still shows the frames";
+    EXPECT_EQ(dimmed, frameAfter(0)) << "a frame was drawn with the display off";
+    EXPECT_NE(dimmed, frameAfter(1)) << "no frame once the display was back";
     DestroyWindow(window);
 }
 

@@ -1,0 +1,79 @@
+#include "host/display_power.h"
+
+#include <string.h>
+
+#include "host/saver_host.h"
+
+namespace {
+
+// The declarations of newer systems, spelled out for an older target.
+const UINT kPowerSettingChange = 0x8013; // PBT_POWERSETTINGCHANGE
+const DWORD kNotifyWindowHandle = 0;     // DEVICE_NOTIFY_WINDOW_HANDLE
+// GUID_CONSOLE_DISPLAY_STATE: 0 off, 1 on, 2 dimmed.
+const GUID kConsoleDisplayState = {
+    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+// GUID_MONITOR_POWER_ON, where the former is unknown: 0 off, 1 on.
+const GUID kMonitorPowerOn = {
+    0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
+
+struct PowerSetting {
+    GUID setting;
+    DWORD dataLength;
+    UCHAR data[1];
+};
+
+typedef void*(WINAPI* RegisterProc)(HANDLE, const GUID*, DWORD);
+typedef BOOL(WINAPI* UnregisterProc)(void*);
+
+void* registration = nullptr;
+
+FARPROC User32Function(const char* name) {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    return user32 ? GetProcAddress(user32, name) : nullptr;
+}
+
+} // namespace
+
+void OnMonitorPower(LPARAM state) {
+    if (state == 1 || state == 2)
+        host.displayOff = true;
+    else if (state == -1)
+        host.displayOff = false;
+}
+
+void ListenForDisplayPower(HWND window) {
+    if (registration)
+        return;
+    RegisterProc registerFor =
+        (RegisterProc)(void*)User32Function("RegisterPowerSettingNotification");
+    if (!registerFor)
+        return;
+    registration = registerFor(window, &kConsoleDisplayState, kNotifyWindowHandle);
+    if (!registration)
+        registration = registerFor(window, &kMonitorPowerOn, kNotifyWindowHandle);
+}
+
+void StopListeningForDisplayPower() {
+    if (!registration)
+        return;
+    UnregisterProc unregister =
+        (UnregisterProc)(void*)User32Function("UnregisterPowerSettingNotification");
+    if (unregister)
+        unregister(registration);
+    registration = nullptr;
+}
+
+bool OnPowerBroadcast(WPARAM event, LPARAM data) {
+    const PowerSetting* setting = (const PowerSetting*)data;
+    if (event != kPowerSettingChange || !setting || setting->dataLength < sizeof(DWORD))
+        return false;
+    bool display = IsEqualGUID(setting->setting, kConsoleDisplayState) ||
+                   IsEqualGUID(setting->setting, kMonitorPowerOn);
+    if (!display)
+        return false;
+    DWORD state;
+    memcpy(&state, setting->data, sizeof state);
+    // Dimmed is still seen: only off stops the frames.
+    host.displayOff = state == 0;
+    return true;
+}
