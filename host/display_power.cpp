@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "host/saver_host.h"
+#include "scene/saver_scene.h"
 
 namespace {
 
@@ -27,6 +28,14 @@ typedef BOOL(WINAPI* UnregisterProc)(void*);
 
 void* registration = nullptr;
 
+// The frames' timers follow the display, so that nothing runs while it is off.
+void SetDisplayOff(bool off) {
+    host.displayOff = off;
+    for (uint32_t i = 0; i < host.scenes.count; i++)
+        if (host.scenes[i])
+            PauseSceneFrames(*host.scenes[i], off);
+}
+
 FARPROC User32Function(const char* name) {
     HMODULE user32 = GetModuleHandleA("user32.dll");
     return user32 ? GetProcAddress(user32, name) : nullptr;
@@ -36,9 +45,9 @@ FARPROC User32Function(const char* name) {
 
 void OnMonitorPower(LPARAM state) {
     if (state == 1 || state == 2)
-        host.displayOff = true;
+        SetDisplayOff(true);
     else if (state == -1)
-        host.displayOff = false;
+        SetDisplayOff(false);
 }
 
 void ListenForDisplayPower(HWND window) {
@@ -74,6 +83,6 @@ bool OnPowerBroadcast(WPARAM event, LPARAM data) {
     DWORD state;
     memcpy(&state, setting->data, sizeof state);
     // Dimmed is still seen: only off stops the frames.
-    host.displayOff = state == 0;
+    SetDisplayOff(state == 0);
     return true;
 }

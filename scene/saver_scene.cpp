@@ -119,6 +119,17 @@ void OnCameraKey(SaverScene& scene, WPARAM virtualKey) {
     SetSettingInt("longitude", scene.longitude);
 }
 
+void PauseSceneFrames(SaverScene& scene, bool paused) {
+    if (scene.windowIndex >= 1)
+        return; // other monitors run no timer
+    if (paused && scene.timerRunning) {
+        KillTimer(scene.window, kFrameTimer);
+        scene.timerRunning = false;
+    } else if (!paused && !scene.timerRunning) {
+        scene.timerRunning = SetTimer(scene.window, kFrameTimer, kFrameMilliseconds, nullptr) != 0;
+    }
+}
+
 void TeardownScene(SaverScene& scene) {
     if (scene.timerRunning) {
         KillTimer(scene.window, kFrameTimer);

@@ -22,6 +22,9 @@ void RenderFrame(SaverScene& scene);
 void PaintScene(SaverScene& scene, HDC paintDc, const RECT& client);
 void OnCameraKey(SaverScene& scene, WPARAM virtualKey);
 void TeardownScene(SaverScene& scene);
+// With the display off the frame timer stops, so that the program sleeps;
+// it starts again with the display. The motion's clock is not the timer.
+void PauseSceneFrames(SaverScene& scene, bool paused);
 
 // The failure line's box at a tick count, for a client area `height` high:
 // 800 x 40 centred on (p, p), p = (ticks / 20) mod height.

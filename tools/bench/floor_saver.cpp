@@ -3,9 +3,10 @@
 // context, the same fixed state and projection, and every 50 ms one frame
 // replayed from flat arrays (frame_cost --dump writes them: the built-in
 // mobile's very calls at the very angles). With "clear" it only clears and
-// swaps, for scale.
+// swaps, for scale; with "lists" each shape is compiled once into a display
+// list and the frames replay the lists (floor_lists.h).
 //
-//   FloorSaver.exe FRAMES_FILE [clear]
+//   FloorSaver.exe FRAMES_FILE [clear|lists]
 //
 // It runs until it is killed or its window is closed.
 #include <windows.h>
@@ -13,6 +14,7 @@
 #include <string.h>
 
 #include "scene/gl_setup.h"
+#include "tools/bench/floor_lists.h"
 #include "tools/bench/floor_replay.h"
 
 namespace {
@@ -20,9 +22,11 @@ namespace {
 struct Floor {
     FloorFrames frames;
     bool clearOnly;
+    bool fromLists;
+    FloorLists lists;
     HDC dc;
 };
-Floor floor_ = {};
+Floor floor_;
 
 bool LoadFrames(const char* path) {
     HANDLE file =
@@ -42,7 +46,10 @@ void DrawFrame() {
         SwapBuffers(floor_.dc);
         return;
     }
-    ReplayFloorFrame(floor_.frames, floor_.dc);
+    if (floor_.fromLists)
+        ReplayFloorFrameFromLists(floor_.frames, floor_.lists, floor_.dc);
+    else
+        ReplayFloorFrame(floor_.frames, floor_.dc);
 }
 
 bool StartContext(HWND window) {
@@ -65,6 +72,8 @@ bool StartContext(HWND window) {
     GetClientRect(window, &client);
     const FloorHeader& h = *floor_.frames.header;
     ApplyProjection(h.fov, h.znear, h.zfar, client.right, client.bottom);
+    if (floor_.fromLists)
+        CompileFloorLists(floor_.frames, floor_.lists);
     return true;
 }
 
@@ -86,7 +95,8 @@ LRESULT CALLBACK FloorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-    // The file's path, quoted when it has blanks, then "clear" or nothing.
+    // The file's path, quoted when it has blanks, then "clear", "lists" or
+    // nothing.
     char path[MAX_PATH] = "";
     const char* p = commandLine;
     char end = ' ';
@@ -99,6 +109,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         return 2;
     memcpy(path, p, length);
     floor_.clearOnly = strstr(p + length, "clear") != nullptr;
+    floor_.fromLists = strstr(p + length, "lists") != nullptr;
     if (!LoadFrames(path))
         return 3;
 
