@@ -19,14 +19,17 @@ bool ReadFloorFrames(char* bytes, uint64_t size, FloorFrames& frames) {
     return true;
 }
 
-void ReplayFloorFrame(FloorFrames& frames, HDC dc) {
+void NextFloorFrame(FloorFrames& frames) {
     const FloorHeader& h = *frames.header;
     const float(*values)[4] = frames.values + (size_t)(frames.frame % h.frames) * h.varying;
     frames.frame++;
     for (uint32_t i = 0; i < h.varying; i++)
         memcpy(frames.calls[frames.varyingCall[i]].f, values[i], sizeof values[i]);
-    const double* e = h.lookAt;
-    for (const FloorCall *c = frames.calls, *end = c + h.calls; c != end; c++) {
+}
+
+void ReplayFloorCalls(const FloorFrames& frames, uint32_t first, uint32_t end, HDC dc) {
+    const double* e = frames.header->lookAt;
+    for (const FloorCall *c = frames.calls + first, *stop = frames.calls + end; c != stop; c++) {
         switch (c->op) {
         case OpRotate:
             glRotatef(c->f[0], c->f[1], c->f[2], c->f[3]);
@@ -72,4 +75,9 @@ void ReplayFloorFrame(FloorFrames& frames, HDC dc) {
             break;
         }
     }
+}
+
+void ReplayFloorFrame(FloorFrames& frames, HDC dc) {
+    NextFloorFrame(frames);
+    ReplayFloorCalls(frames, 0, frames.header->calls, dc);
 }

@@ -21,3 +21,7 @@ bool ReadFloorFrames(char* bytes, uint64_t size, FloorFrames& frames);
 
 // Draws the next frame and swaps on `dc`; after the last it starts again.
 void ReplayFloorFrame(FloorFrames& frames, HDC dc);
+// Its two steps: the next frame's figures written into the calls, and the
+// calls [first, end) made as they now stand.
+void NextFloorFrame(FloorFrames& frames);
+void ReplayFloorCalls(const FloorFrames& frames, uint32_t first, uint32_t end, HDC dc);
