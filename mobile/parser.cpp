@@ -4,7 +4,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "mobile/platform.h"
 #include "mobile/report.h"
 #include "scene/dynamics.h"
 
@@ -18,6 +17,13 @@ static const char kBranchFormat[] = "branch %i: desc=%i mass=%f radius=%f above=
                                     "left=%f,%f,%i right=%f,%f,%i";
 static const char kEndFormat[] = "end %i: desc=%i mass=%f radius=%f above=%f string=%f";
 static const char kDescFormat[] = "desc %i: offset=%f,%f,%f scale=%f";
+
+// Hands `message` to the parse's report, blamed on the line being read,
+// unless `condition` holds. The parse goes on either way.
+static void CheckLine(const DescriptionParser& parser, bool condition, const char* message) {
+    if (!condition)
+        parser.report(message, parser.line, parser.reportContext);
+}
 
 uint32_t NextDescriptionLine(const char* bytes, uint32_t count, uint32_t position,
                              uint32_t* length) {
@@ -57,7 +63,8 @@ LineKind ClassifyDescriptionLine(char* line, char** start) {
     return LineUnknown;
 }
 
-void StartDescription(DescriptionParser& parser, Mobile& mobile) {
+void StartDescription(DescriptionParser& parser, Mobile& mobile, ParserReport report,
+                      void* reportContext) {
     mobile.fov = 45;
     mobile.znear = 3;
     mobile.zfar = 90;
@@ -77,9 +84,13 @@ void StartDescription(DescriptionParser& parser, Mobile& mobile) {
     parser.offset[0] = parser.offset[1] = parser.offset[2] = 0;
     parser.scale = 1;
     parser.recording = ShapeList();
+    parser.report = report ? report : ReportToDebugOutput;
+    parser.reportContext = reportContext;
+    parser.line = 0;
 }
 
-static void ParsePerspective(Mobile& mobile, const char* line) {
+static void ParsePerspective(DescriptionParser& parser, const char* line) {
+    Mobile& mobile = *parser.mobile;
     int read =
         sscanf(line, kPerspectiveFormat, &mobile.fov, &mobile.znear, &mobile.zfar, &mobile.lookat,
                &mobile.timef, &mobile.background[0], &mobile.background[1], &mobile.background[2],
@@ -87,7 +98,7 @@ static void ParsePerspective(Mobile& mobile, const char* line) {
                &mobile.threadcolour[2], &mobile.periodicity);
     if (read >= 11)
         mobile.hasThreadcolour = 1;
-    CheckOrReport(read == 14, "Invalid perspective");
+    CheckLine(parser, read == 14, "Invalid perspective");
 }
 
 static bool NumberInRange(int read, int32_t number) {
@@ -97,7 +108,7 @@ static bool NumberInRange(int read, int32_t number) {
 // A short line is stored all the same. What it did not supply is 0, but its
 // desc and child numbers are -1, which names nothing, so that a cut-off
 // branch hangs nothing rather than whatever item 0 may be.
-static void ParseItemLine(Mobile& mobile, const char* line, bool isend) {
+static void ParseItemLine(DescriptionParser& parser, const char* line, bool isend) {
     MobileItem item;
     memset(&item, 0, sizeof item);
     item.desc = -1;
@@ -115,12 +126,13 @@ static void ParseItemLine(Mobile& mobile, const char* line, bool isend) {
     // A line whose number is missing, negative or beyond the bound has no
     // entry to go to: it is reported like any short line and stores nothing.
     bool numbered = NumberInRange(read, number);
-    CheckOrReport(numbered && read == (isend ? 6 : 12), isend ? "Invalid end" : "Invalid branch");
+    CheckLine(parser, numbered && read == (isend ? 6 : 12),
+              isend ? "Invalid end" : "Invalid branch");
     if (!numbered)
         return;
     item.defined = 1;
     item.isend = isend ? 1 : 0;
-    Table<MobileItem>& items = mobile.items;
+    Table<MobileItem>& items = parser.mobile->items;
     if ((uint32_t)number >= items.count && !TableResize(items, (uint32_t)number + 1))
         return;
     items[(uint32_t)number] = item;
@@ -149,7 +161,7 @@ static void ParseDescLine(DescriptionParser& parser, const char* line) {
     // Without a usable number the line opens no block: the commands after it
     // are orphans, reported and dropped, until the next good desc line.
     bool numbered = NumberInRange(read, number);
-    CheckOrReport(numbered && (read == 1 || read == 5), "invalid desc prefix");
+    CheckLine(parser, numbered && (read == 1 || read == 5), "invalid desc prefix");
     if (!numbered)
         return;
     Table<ShapeList>& shapes = parser.mobile->shapes;
@@ -181,7 +193,7 @@ static bool DecodeShapeCommand(const DescriptionParser& parser, char* line, Shap
     memset(command, 0, sizeof *command);
     if (strcmp(name, "Color3") == 0) {
         command->op = Color3;
-        CheckOrReport(ScanTriple(arguments, command->values), "invalid color3");
+        CheckLine(parser, ScanTriple(arguments, command->values), "invalid color3");
         return true;
     }
     if (strcmp(name, "Begin") == 0) {
@@ -192,7 +204,7 @@ static bool DecodeShapeCommand(const DescriptionParser& parser, char* line, Shap
         else if (strcmp(arguments, "GL_LINES") == 0)
             command->op = BeginLines;
         else {
-            CheckOrReport(false, "sglBegin not TRIANGLES, QUADS or LINES");
+            CheckLine(parser, false, "sglBegin not TRIANGLES, QUADS or LINES");
             return false;
         }
         return true;
@@ -200,7 +212,7 @@ static bool DecodeShapeCommand(const DescriptionParser& parser, char* line, Shap
     if (strcmp(name, "Vertex3") == 0) {
         command->op = Vertex3;
         float* v = command->values;
-        CheckOrReport(ScanTriple(arguments, v), "invalid Vertex3");
+        CheckLine(parser, ScanTriple(arguments, v), "invalid Vertex3");
         for (int i = 0; i < 3; i++)
             v[i] = (float)(((double)v[i] - parser.offset[i]) * parser.scale);
         return true;
@@ -209,7 +221,7 @@ static bool DecodeShapeCommand(const DescriptionParser& parser, char* line, Shap
         command->op = End;
         return true;
     }
-    CheckOrReport(false, "unrecognised sgl command");
+    CheckLine(parser, false, "unrecognised sgl command");
     return false;
 }
 
@@ -218,25 +230,26 @@ static bool DecodeShapeCommand(const DescriptionParser& parser, char* line, Shap
 // keeps a text of nothing but orphans from piling up memory.
 static void ParseShapeLine(DescriptionParser& parser, char* line) {
     bool open = parser.currentdesc >= 0;
-    CheckOrReport(open, "found an orphan sgl command");
+    CheckLine(parser, open, "found an orphan sgl command");
     ShapeCommand command;
     if (DecodeShapeCommand(parser, line, &command) && open)
         TablePush(parser.recording, command);
 }
 
-void ParseDescriptionLine(DescriptionParser& parser, char* line) {
+void ParseDescriptionLine(DescriptionParser& parser, char* line, uint32_t number) {
+    parser.line = number;
     char* start;
     switch (ClassifyDescriptionLine(line, &start)) {
     case LineBlank:
         break;
     case LinePerspective:
-        ParsePerspective(*parser.mobile, start);
+        ParsePerspective(parser, start);
         break;
     case LineBranch:
-        ParseItemLine(*parser.mobile, start, false);
+        ParseItemLine(parser, start, false);
         break;
     case LineEnd:
-        ParseItemLine(*parser.mobile, start, true);
+        ParseItemLine(parser, start, true);
         break;
     case LineDesc:
         ParseDescLine(parser, start);
@@ -245,7 +258,7 @@ void ParseDescriptionLine(DescriptionParser& parser, char* line) {
         ParseShapeLine(parser, start);
         break;
     case LineUnknown:
-        CheckOrReport(false, "unrecognised mobile command");
+        CheckLine(parser, false, "unrecognised mobile command");
         break;
     }
 }
@@ -254,15 +267,16 @@ void FinishDescription(DescriptionParser& parser) {
     CloseBlock(parser);
     TableFree(parser.recording);
     Mobile& mobile = *parser.mobile;
-    reportLine = 0;
-    CheckOrReport(FindItem(mobile, 1) != nullptr, "item1 undefined");
+    parser.line = 0;
+    CheckLine(parser, FindItem(mobile, 1) != nullptr, "item1 undefined");
     PrepareDynamics(mobile, 1);
     UpdateAngles(mobile);
 }
 
-void ParseMobileDescription(Mobile& mobile, const char* bytes, uint32_t count) {
+void ParseMobileDescription(Mobile& mobile, const char* bytes, uint32_t count, ParserReport report,
+                            void* reportContext) {
     DescriptionParser parser;
-    StartDescription(parser, mobile);
+    StartDescription(parser, mobile, report, reportContext);
     // One buffer for every line, replaced only by a longer line. A line too
     // long to copy at all (memory exhausted) is skipped.
     char* line = nullptr;
@@ -272,7 +286,7 @@ void ParseMobileDescription(Mobile& mobile, const char* bytes, uint32_t count) {
     while (position < count) {
         uint32_t length;
         uint32_t next = NextDescriptionLine(bytes, count, position, &length);
-        reportLine = ++number;
+        number++;
         if ((size_t)length + 1 > capacity) {
             free(line);
             capacity = (size_t)length + 1;
@@ -283,7 +297,7 @@ void ParseMobileDescription(Mobile& mobile, const char* bytes, uint32_t count) {
         if (line) {
             memcpy(line, bytes + position, length);
             line[length] = 0;
-            ParseDescriptionLine(parser, line);
+            ParseDescriptionLine(parser, line, number);
         }
         position = next;
     }

@@ -7,8 +7,6 @@
 #include <time.h>
 #endif
 
-uint32_t reportLine = 0;
-
 static bool testClockSet = false;
 static uint32_t testClockNow = 0;
 
@@ -17,26 +15,23 @@ void SetTestClock(uint32_t now) {
     testClockNow = now;
 }
 
-void ClearTestClock() { testClockSet = false; }
+void ClearTestClock() {
+    testClockSet = false;
+}
 
 #ifdef _WIN32
 
-void DebugOutput(const char* text) { OutputDebugStringA(text); }
+void DebugOutput(const char* text) {
+    OutputDebugStringA(text);
+}
 
-uint32_t TickCount() { return testClockSet ? testClockNow : GetTickCount(); }
-
-void SetDebugSink(DebugSink, void*) {}
+uint32_t TickCount() {
+    return testClockSet ? testClockNow : GetTickCount();
+}
 
 #else
 
-static DebugSink debugSink = nullptr;
-static void* debugSinkContext = nullptr;
-
 void DebugOutput(const char* text) {
-    if (debugSink) {
-        debugSink(text, debugSinkContext);
-        return;
-    }
     fputs(text, stderr);
 }
 
@@ -46,11 +41,6 @@ uint32_t TickCount() {
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     return (uint32_t)((uint64_t)now.tv_sec * 1000u + (uint64_t)now.tv_nsec / 1000000u);
-}
-
-void SetDebugSink(DebugSink sink, void* context) {
-    debugSink = sink;
-    debugSinkContext = context;
 }
 
 #endif

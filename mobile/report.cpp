@@ -26,3 +26,7 @@ void CheckOrReport(bool condition, const char* message) {
     if (text != local)
         free(text);
 }
+
+void ReportToDebugOutput(const char* message, uint32_t, void*) {
+    CheckOrReport(false, message);
+}

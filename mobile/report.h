@@ -1,8 +1,18 @@
-// The parser's only way of complaining: one fixed line on the system debug
-// output, never a result and never an early stop.
+// How the parser complains: one fixed line per fault, never a result and
+// never an early stop. The saver writes it to the system debug output; the
+// author's tools and the other hosts take each message with its line number.
 #pragma once
+
+#include <stdint.h>
+
+// Receives one message, without a line end, and the 1-based number of the
+// description line it is about (0 for the text as a whole, at its end).
+typedef void (*ParserReport)(const char* message, uint32_t line, void* context);
 
 // Does nothing when `condition` holds; otherwise writes `message` followed
 // by CR LF to the debug output, in one piece, so that a reader that takes
 // one output call as one line never sees the text torn from its line end.
 void CheckOrReport(bool condition, const char* message);
+
+// The saver's report: CheckOrReport's line on the debug output.
+void ReportToDebugOutput(const char* message, uint32_t line, void* context);

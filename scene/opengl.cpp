@@ -7,12 +7,13 @@
 #include "host/saver_host.h"
 #include "mobile/table.h"
 #include "scene/gl_setup.h"
+#include "scene/view.h"
 
 bool glInitTried = false;
 bool glReady = false;
 const char* glFailureMessage = "";
 RECT projectionRect = {0, 0, 0, 0};
-static bool projectionRectKnown = false;
+static ViewProjection projection = {};
 bool modeSwitchTried = false;
 bool modeSwitched = false;
 
@@ -129,17 +130,16 @@ void StartOpenGL(HDC dc) {
     // Forget the last rectangle, so the next frame sets up the projection
     // whatever its rectangle (an empty one included, hence the flag).
     projectionRect = RECT{0, 0, 0, 0};
-    projectionRectKnown = false;
+    projection = ViewProjection{};
 }
 
 void SetProjection(float fov, float znear, float zfar, const RECT& rect) {
     if (!glInitTried || !glReady)
         return;
-    if (projectionRectKnown && EqualRect(&rect, &projectionRect))
-        return;
-    projectionRect = rect;
-    projectionRectKnown = true;
-    ApplyProjection(fov, znear, zfar, rect.right - rect.left, rect.bottom - rect.top);
+    // The window's rectangle on the screen: a move sets the same projection
+    // again, which costs nothing worth a second rule.
+    if (ReshapeView(projection, fov, znear, zfar, rect.left, rect.top, rect.right, rect.bottom))
+        projectionRect = rect;
 }
 
 int ChooseFastMode(const DEVMODEA* modes, int count) {

@@ -131,7 +131,7 @@ void CameraEye(const Mobile& mobile, int32_t latitude, int32_t longitude, double
     eye[2] = mobile.perimeter * sin(lon) * cosLat;
 }
 
-void DrawMobileFrame(const Mobile& mobile, int32_t latitude, int32_t longitude, HDC dc) {
+void DrawMobileView(const Mobile& mobile, int32_t latitude, int32_t longitude) {
     glClearColor(mobile.background[0], mobile.background[1], mobile.background[2], 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
@@ -149,5 +149,11 @@ void DrawMobileFrame(const Mobile& mobile, int32_t latitude, int32_t longitude, 
 
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
+}
+
+#ifdef _WIN32
+void DrawMobileFrame(const Mobile& mobile, int32_t latitude, int32_t longitude, HDC dc) {
+    DrawMobileView(mobile, latitude, longitude);
     SwapBuffers(dc);
 }
+#endif

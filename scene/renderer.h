@@ -13,9 +13,15 @@ void DrawShape(const ShapeList& shape);
 // relative to the current model-view matrix (origin at the hanging point).
 void DrawItem(const Mobile& mobile, int32_t n);
 
-// Draws and shows one whole frame. The context must be current on `dc` and
-// the projection matrix must hold the perspective projection.
+// Draws one whole frame into the current context without showing it. The
+// projection matrix must hold the perspective projection.
+void DrawMobileView(const Mobile& mobile, int32_t latitude, int32_t longitude);
+
+#ifdef _WIN32
+// Draws and shows one whole frame: the view, then the buffer swap. The
+// context must be current on `dc`.
 void DrawMobileFrame(const Mobile& mobile, int32_t latitude, int32_t longitude, HDC dc);
+#endif
 
 // The camera's eye for the given angles (whole degrees), as gluLookAt gets it.
 void CameraEye(const Mobile& mobile, int32_t latitude, int32_t longitude, double eye[3]);

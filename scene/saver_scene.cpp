@@ -8,9 +8,9 @@
 #include "scene/dynamics.h"
 #include "scene/opengl.h"
 #include "scene/renderer.h"
+#include "scene/view.h"
 
 static const UINT_PTR kFrameTimer = 1;
-static const UINT kFrameMilliseconds = 50;
 
 // Parses the built-in description straight from the module's resources.
 // A program without it shows an empty scene rather than failing.
@@ -35,8 +35,8 @@ void ConstructScene(SaverScene& scene, HWND window, int32_t windowIndex) {
         return; // other monitors only paint black
 
     host.changeScreenMode = GetSettingBool("ChangeScreenMode", false);
-    scene.latitude = GetSettingInt("latitude", 20);
-    scene.longitude = GetSettingInt("longitude", 0);
+    scene.latitude = GetSettingInt("latitude", kDefaultLatitude);
+    scene.longitude = GetSettingInt("longitude", kDefaultLongitude);
     LoadBuiltinMobile(scene.mobile);
     SetTimer(window, kFrameTimer, kFrameMilliseconds, nullptr);
     scene.timerRunning = true;

@@ -6,9 +6,8 @@
 #include <vector>
 
 #include "mobile/builtin.h"
+#include "mobile/description_file.h"
 #include "mobile/parser.h"
-#include "tools/common/debug_capture.h"
-#include "tools/common/description_file.h"
 
 static FileSignature SignatureOf(const char* path) {
     FileSignature signature = {};
@@ -33,9 +32,7 @@ static bool SameSignature(const FileSignature& a, const FileSignature& b) {
 // Parses `bytes` into `mobile`, printing what the parser says about them.
 static void ParseReporting(const char* path, const std::vector<char>& bytes, Mobile& mobile) {
     std::vector<Report> reports;
-    StartDebugCapture(CollectParserMessage, &reports);
-    ParseMobileDescription(mobile, bytes.data(), (uint32_t)bytes.size());
-    StopDebugCapture();
+    ParseMobileDescription(mobile, bytes.data(), (uint32_t)bytes.size(), CollectReport, &reports);
     for (const Report& report : reports)
         PrintReport(stderr, path, report);
     fflush(stderr);

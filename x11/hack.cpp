@@ -2,22 +2,7 @@
 
 #include <stdio.h>
 
-#include "scene/dynamics.h"
-#include "scene/gl_setup.h"
-#include "scene/renderer.h"
 #include "x11/gl_context.h"
-
-// The renderer's frame ends with SwapBuffers on the handle it was given,
-// which here is the hack: the frame rate goes over the picture first.
-int SwapBuffers(HDC dc) {
-    Hack& hack = *(Hack*)dc;
-    DrawFps(hack.fps, hack.target.width, hack.target.height);
-    if (hack.target.doubleBuffered)
-        glXSwapBuffers(hack.target.display, hack.target.window);
-    else
-        glFlush();
-    return 1;
-}
 
 // The largest drawable the implementation takes: its viewport, and its
 // colour buffers, which are textures or renderbuffers of the window's size.
@@ -59,15 +44,11 @@ bool InitHack(Hack& hack, const HackOptions& options) {
 
 void ReshapeHack(Hack& hack) {
     const DrawTarget& target = hack.target;
-    if (target.width == hack.projectedWidth && target.height == hack.projectedHeight)
-        return;
     // A window of no height has no aspect; it draws nothing until it has one.
     if (target.width <= 0 || target.height <= 0)
         return;
-    ApplyProjection(hack.mobile.fov, hack.mobile.znear, hack.mobile.zfar, target.width,
-                    target.height);
-    hack.projectedWidth = target.width;
-    hack.projectedHeight = target.height;
+    ReshapeView(hack.projection, hack.mobile.fov, hack.mobile.znear, hack.mobile.zfar, 0, 0,
+                target.width, target.height);
 }
 
 // OpenGL sizes its buffers to the window's size as the X server has it when
@@ -102,8 +83,13 @@ void DrawHack(Hack& hack) {
     }
     hack.tooLargeSaid = false;
     ReshapeHack(hack);
-    UpdateAngles(hack.mobile);
-    DrawMobileFrame(hack.mobile, hack.latitude, hack.longitude, &hack);
+    DrawViewFrame(hack.mobile, hack.latitude, hack.longitude);
+    // The frame rate goes over the picture.
+    DrawFps(hack.fps, target.width, target.height);
+    if (target.doubleBuffered)
+        glXSwapBuffers(target.display, target.window);
+    else
+        glFlush();
 }
 
 void FreeHack(Hack& hack) {

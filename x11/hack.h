@@ -5,6 +5,7 @@
 #include <GL/glx.h>
 
 #include "mobile/mobile.h"
+#include "scene/view.h"
 #include "x11/description.h"
 #include "x11/fps.h"
 #include "x11/options.h"
@@ -15,11 +16,10 @@ struct Hack {
     GLXContext context;
     DescriptionSource source;
     Mobile mobile;
-    int32_t latitude;   // camera elevation, degrees
-    int32_t longitude;  // camera azimuth, degrees
-    int projectedWidth; // the size the projection was last set for
-    int projectedHeight;
-    int largestWidth; // what the OpenGL implementation can draw into
+    int32_t latitude;          // camera elevation, degrees
+    int32_t longitude;         // camera azimuth, degrees
+    ViewProjection projection; // the size it was last set for
+    int largestWidth;          // what the OpenGL implementation can draw into
     int largestHeight;
     bool tooLargeSaid; // the window's size was said to be beyond that
     FpsMeter fps;

@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
         long long now = NowMicroseconds();
         if (options.watch && now >= nextWatch) {
             if (ReloadChangedDescription(hack.source, hack.mobile))
-                hack.projectedWidth = 0; // its own perspective
+                hack.projection.known = false; // its own perspective
             nextWatch = now + kWatchMicroseconds;
         }
         if (!TargetVisible(hack.target)) {

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "scene/camera.h"
+#include "scene/view.h"
 
 // "--name" and XScreenSaver's "-name" alike.
 static bool IsOption(const char* argument, const char* name) {
@@ -61,8 +62,8 @@ bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackO
                      char* error, size_t errorSize) {
     options = HackOptions{};
     options.where = DrawInOwnWindow;
-    options.delayMicroseconds = 50000;
-    long latitude = 20, longitude = 0;
+    options.delayMicroseconds = (long)kFrameMilliseconds * 1000;
+    long latitude = kDefaultLatitude, longitude = kDefaultLongitude;
     bool givenWindow = false, root = false;
     for (int i = 1; i < argc; i++) {
         const char* argument = argv[i];
@@ -141,33 +142,35 @@ bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackO
 }
 
 void PrintUsage(FILE* out) {
-    fputs("usage: hangingmobile [--window | --root | --window-id ID] [--delay MICROSECONDS]\n"
-          "                     [--latitude D] [--longitude D] [--description FILE [--watch]]\n"
-          "                     [--fps | --no-fps] [--visual ID|default|best] [--sync]\n"
-          "                     [--install | --noinstall] [--mono]\n"
-          "\n"
-          "Shows a hanging mobile with OpenGL, as an XScreenSaver hack or in a window of\n"
-          "its own. XSCREENSAVER_WINDOW, when set, names the window to draw in.\n"
-          "\n"
-          "  --window            a window of its own, 800 x 600 (the default)\n"
-          "  --root              the root window\n"
-          "  --window-id ID      the window ID (decimal or 0x hex)\n"
-          "  --delay US          microseconds between frames (default 50000)\n"
-          "  --latitude D        camera height in degrees, -85 to 85 (default 20)\n"
-          "  --longitude D       camera round the mobile in degrees, 0 to 360 (default 0)\n"
-          "  --description FILE  show this description instead of the built-in mobile;\n"
-          "                      its messages go to standard error as FILE:LINE: TEXT\n"
-          "  --watch             re-read FILE whenever it changes\n"
-          "  --fps               the frame rate and CPU load in the lower-left corner\n"
-          "  --no-fps            without them (the default)\n"
-          "  --visual V          its own window's visual: an id (decimal or 0x hex),\n"
-          "                      default (the screen's) or best (the default)\n"
-          "  --sync              X requests one at a time (for debugging)\n"
-          "  --install, --noinstall, --mono\n"
-          "                      accepted for XScreenSaver; they change nothing\n"
-          "\n"
-          "In its own window: arrow keys turn the camera by 1 degree, Home and End by\n"
-          "15 degrees round, Page Up and Page Down by 15 degrees in height; q or Escape\n"
-          "closes it.\n",
-          out);
+    fprintf(out,
+            "usage: hangingmobile [--window | --root | --window-id ID] [--delay MICROSECONDS]\n"
+            "                     [--latitude D] [--longitude D] [--description FILE [--watch]]\n"
+            "                     [--fps | --no-fps] [--visual ID|default|best] [--sync]\n"
+            "                     [--install | --noinstall] [--mono]\n"
+            "\n"
+            "Shows a hanging mobile with OpenGL, as an XScreenSaver hack or in a window of\n"
+            "its own. XSCREENSAVER_WINDOW, when set, names the window to draw in.\n"
+            "\n"
+            "  --window            a window of its own, 800 x 600 (the default)\n"
+            "  --root              the root window\n"
+            "  --window-id ID      the window ID (decimal or 0x hex)\n"
+            "  --delay US          microseconds between frames (default %lu)\n"
+            "  --latitude D        camera height in degrees, -85 to 85 (default %d)\n"
+            "  --longitude D       camera round the mobile in degrees, 0 to 360 (default %d)\n"
+            "  --description FILE  show this description instead of the built-in mobile;\n"
+            "                      its messages go to standard error as FILE:LINE: TEXT\n"
+            "  --watch             re-read FILE whenever it changes\n"
+            "  --fps               the frame rate and CPU load in the lower-left corner\n"
+            "  --no-fps            without them (the default)\n"
+            "  --visual V          its own window's visual: an id (decimal or 0x hex),\n"
+            "                      default (the screen's) or best (the default)\n"
+            "  --sync              X requests one at a time (for debugging)\n"
+            "  --install, --noinstall, --mono\n"
+            "                      accepted for XScreenSaver; they change nothing\n"
+            "\n"
+            "In its own window: arrow keys turn the camera by 1 degree, Home and End by\n"
+            "15 degrees round, Page Up and Page Down by 15 degrees in height; q or Escape\n"
+            "closes it.\n",
+            (unsigned long)kFrameMilliseconds * 1000, (int)kDefaultLatitude,
+            (int)kDefaultLongitude);
 }

@@ -2,18 +2,12 @@
 
 #include "mobile/parser.h"
 #include "mobile/platform.h"
-#include "tools/common/debug_capture.h"
 
-static void Collect(const char* text, void* context) {
-    ((std::vector<Message>*)context)->push_back(Message{text, reportLine});
-}
-
-void CoreTest::SetUp() {
-    StartDebugCapture(Collect, &messages);
+static void Collect(const char* text, uint32_t line, void* context) {
+    ((std::vector<Message>*)context)->push_back(Message{text, line});
 }
 
 void CoreTest::TearDown() {
-    StopDebugCapture();
     ClearTestClock();
     FreeMobile(mobile);
 }
@@ -23,19 +17,13 @@ void CoreTest::Parse(const std::string& text, uint32_t now) {
     mobile = Mobile();
     messages.clear();
     SetTestClock(now);
-    ParseMobileDescription(mobile, text.data(), (uint32_t)text.size());
+    ParseMobileDescription(mobile, text.data(), (uint32_t)text.size(), Collect, &messages);
 }
 
 std::vector<std::string> CoreTest::Texts() const {
     std::vector<std::string> texts;
-    for (const Message& message : messages) {
-        std::string text = message.text;
-        if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
-            text.resize(text.size() - 2);
-        else
-            text += "<no CR LF>";
-        texts.push_back(text);
-    }
+    for (const Message& message : messages)
+        texts.push_back(message.text);
     return texts;
 }
 

@@ -1,5 +1,5 @@
 // What every core test needs: a Mobile parsed from a text, and the messages
-// the parse wrote to the debug output, each with the line it was blamed on.
+// the parse reported, each with the line it was blamed on.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,8 +13,8 @@
 using Lines = std::vector<std::string>;
 
 struct Message {
-    std::string text; // as written, CR LF included
-    uint32_t line;    // reportLine when it was written
+    std::string text;
+    uint32_t line;
 };
 
 class CoreTest : public testing::Test {
@@ -22,14 +22,13 @@ class CoreTest : public testing::Test {
     Mobile mobile = {};
     std::vector<Message> messages;
 
-    void SetUp() override;
     void TearDown() override;
 
     // Parses `text` (may hold NULs) into a fresh `mobile`, collecting the
     // messages; the clock stands at `now` during the parse.
     void Parse(const std::string& text, uint32_t now = 1000);
 
-    // The message texts without their CR LF, in order.
+    // The message texts, in order.
     std::vector<std::string> Texts() const;
 
     const MobileItem& Item(int32_t n) const { return mobile.items[(uint32_t)n]; }

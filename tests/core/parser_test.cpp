@@ -72,8 +72,8 @@ TEST_F(CoreTest, ShortPerspectiveKeepsWhatItReadAndDefaultsTheRest) {
     EXPECT_FLOAT_EQ(mobile.periodicity, 0);
 }
 
-// Each line kind's message, written once, in CR LF form, and blamed on its
-// own line; the end-of-text message on no line.
+// Each line kind's message, reported once and blamed on its own line; the
+// end-of-text message on no line.
 TEST_F(CoreTest, EveryMessageHasItsFixedTextAndLine) {
     Parse("perspective: 1\n"
           "branch 1: desc=1\n"
@@ -248,10 +248,11 @@ TEST_F(CoreTest, LaterDescBlockReplacesTheEarlierWhenItCloses) {
     DescriptionParser parser;
     StartDescription(parser, target);
     const char* lines[] = {"desc 1", "sglEnd", "sglEnd", "desc 1", "sglVertex3(1,2,3)"};
+    uint32_t number = 0;
     for (const char* line : lines) {
         char buffer[64];
         strcpy(buffer, line);
-        ParseDescriptionLine(parser, buffer);
+        ParseDescriptionLine(parser, buffer, ++number);
     }
     // The second block is still open: the table holds the first one's list.
     ASSERT_EQ(target.shapes.count, 2u);

@@ -12,7 +12,7 @@
 #include "scene/dynamics.h"
 #include "scene/renderer.h"
 
-static void Discard(const char*, void*) {}
+static void Discard(const char*, uint32_t, void*) {}
 
 static void Require(bool condition) {
     if (!condition)
@@ -22,10 +22,9 @@ static void Require(bool condition) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > UINT32_MAX)
         return 0;
-    SetDebugSink(Discard, nullptr);
     SetTestClock(1000);
     Mobile mobile = {};
-    ParseMobileDescription(mobile, (const char*)data, (uint32_t)size);
+    ParseMobileDescription(mobile, (const char*)data, (uint32_t)size, Discard);
     SetTestClock(1000 + (size > 0 ? data[0] : 0) * 977u);
     UpdateAngles(mobile);
 
@@ -46,10 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (uint32_t c = 0; c < mobile.shapes[d].count; c++)
             Require(mobile.shapes[d][c].op >= Color3 && mobile.shapes[d][c].op <= End);
 
-    // A frame ends, balances its matrix stacks and draws a bounded number
+    // A frame clears once, balances its matrix stacks and draws a bounded number
     // of items, whatever the tree.
     nullGl = NullGlCounts{};
-    DrawMobileFrame(mobile, 20, 0, nullptr);
+    DrawMobileView(mobile, 20, 0);
     Require(nullGl.frames == 1);
     Require(nullGl.depth == 0);
     Require(nullGl.items <= 16 * (uint64_t)mobile.items.count + 1024);

@@ -25,10 +25,8 @@ void APIENTRY glPopMatrix() {
 void APIENTRY glMatrixMode(GLenum) {}
 void APIENTRY glLoadIdentity() {}
 void APIENTRY glClearColor(GLclampf, GLclampf, GLclampf, GLclampf) {}
-void APIENTRY glClear(GLbitfield) {}
+void APIENTRY glClear(GLbitfield) {
+    nullGl.frames++;
+}
 void APIENTRY gluLookAt(GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble,
                         GLdouble, GLdouble) {}
-int SwapBuffers(HDC) {
-    nullGl.frames++;
-    return 1;
-}

@@ -61,7 +61,7 @@ extern "C" void free(void* p) {
     __libc_free(p);
 }
 
-static void Quiet(const char*, void*) {}
+static void Quiet(const char*, uint32_t, void*) {}
 
 struct Counted {
     Counted() {
@@ -72,10 +72,8 @@ struct Counted {
 };
 
 static void Parse(Mobile& mobile, const std::string& text) {
-    SetDebugSink(Quiet, nullptr);
     SetTestClock(1000);
-    ParseMobileDescription(mobile, text.data(), (uint32_t)text.size());
-    SetDebugSink(nullptr, nullptr);
+    ParseMobileDescription(mobile, text.data(), (uint32_t)text.size(), Quiet);
 }
 
 static std::string Chain(int depth) {

@@ -196,8 +196,3 @@ void APIENTRY gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdo
 void APIENTRY gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
     Record("gluPerspective", {fovy, aspect, zNear, zFar});
 }
-
-int SwapBuffers(HDC dc) {
-    Record("SwapBuffers", {(double)(uintptr_t)dc});
-    return 1;
-}

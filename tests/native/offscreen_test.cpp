@@ -12,11 +12,6 @@
 #include "scene/gl_setup.h"
 #include "scene/renderer.h"
 
-int SwapBuffers(HDC) {
-    glFinish();
-    return 1;
-}
-
 namespace {
 
 const int kWidth = 200, kHeight = 150;
@@ -61,7 +56,8 @@ struct Offscreen {
         for (uint32_t i = 0; i < mobile.items.count; i++)
             mobile.items[i].angle = 0;
         mobile.items[1].angle = angle1;
-        DrawMobileFrame(mobile, 0, 0, nullptr);
+        DrawMobileView(mobile, 0, 0);
+        glFinish();
     }
     unsigned Pixel(int x, int y) const {
         const unsigned char* p = &pixels[(y * kWidth + x) * 4];

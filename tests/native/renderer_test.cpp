@@ -9,6 +9,7 @@
 #include "gl_recorder.h"
 #include "scene/gl_setup.h"
 #include "scene/renderer.h"
+#include "scene/view.h"
 
 namespace {
 
@@ -217,16 +218,16 @@ TEST(DrawItem, WalksADeepChainWithoutRecursion) {
     EXPECT_EQ(2, glRecording.maxModelViewDepth);
 }
 
-TEST(DrawMobileFrame, ClearsPlacesTheCameraOnTheProjectionAndRestoresIt) {
+TEST(DrawMobileView, ClearsPlacesTheCameraOnTheProjectionAndRestoresIt) {
     TestMobile t;
     ResetGlRecording();
-    DrawMobileFrame(t.mobile, 20, 0, (HDC)0x1234);
-    std::vector<GlCall> frame = CallsNamed(
-        "glClearColor glClear glMatrixMode glPushMatrix glPopMatrix glLoadIdentity SwapBuffers");
+    DrawMobileView(t.mobile, 20, 0);
+    std::vector<GlCall> frame =
+        CallsNamed("glClearColor glClear glMatrixMode glPushMatrix glPopMatrix glLoadIdentity");
     // The item tree's own push/pop pair sits between the two projection calls.
     EXPECT_EQ("glClearColor(0.1,0.1,0.2,0) glClear(16640) glMatrixMode(5889) glPushMatrix() "
               "glMatrixMode(5888) glLoadIdentity() glPushMatrix() glPopMatrix() "
-              "glMatrixMode(5889) glPopMatrix() SwapBuffers(4660) ",
+              "glMatrixMode(5889) glPopMatrix() ",
               Describe(frame));
     std::vector<GlCall> lookAt = CallsNamed("gluLookAt");
     ASSERT_EQ(1u, lookAt.size());
@@ -236,6 +237,22 @@ TEST(DrawMobileFrame, ClearsPlacesTheCameraOnTheProjectionAndRestoresIt) {
     EXPECT_EQ(0, a[2]);
     EXPECT_EQ(std::vector<double>({0, -22, 0, 0, 1, 0}),
               std::vector<double>(a.begin() + 3, a.end()));
+}
+
+// Every host's projection: set once per drawing area, again for a new area
+// or once forgotten (a new context, a new mobile), never again for the same.
+TEST(ReshapeView, SetsTheProjectionOnlyForANewArea) {
+    ViewProjection projection = {};
+    ResetGlRecording();
+    EXPECT_TRUE(ReshapeView(projection, 45, 3, 90, 0, 0, 640, 480));
+    EXPECT_FALSE(ReshapeView(projection, 45, 3, 90, 0, 0, 640, 480));
+    EXPECT_TRUE(ReshapeView(projection, 45, 3, 90, 10, 0, 810, 600));
+    projection.known = false;
+    EXPECT_TRUE(ReshapeView(projection, 60, 3, 90, 10, 0, 810, 600));
+    EXPECT_EQ("glViewport(0,0,640,480) gluPerspective(45,1.33333,3,90) glViewport(0,0,800,600) "
+              "gluPerspective(45,1.33333,3,90) glViewport(0,0,800,600) "
+              "gluPerspective(60,1.33333,3,90) ",
+              Describe(CallsNamed("glViewport gluPerspective")));
 }
 
 TEST(CameraEye, UsesTheCamerasOwnDegreeFactor) {

@@ -9,6 +9,7 @@
 
 #include "host/saver_host.h"
 #include "host/trace.h"
+#include "mobile/parser.h"
 
 namespace {
 
@@ -56,6 +57,17 @@ TEST_F(TraceTest, TheShippedBuildTracesNowhereAndIsNotInDebugMode) {
     Trace("WM_CREATE");
     EXPECT_TRUE(debugOutput.empty());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("trace_test_none.log"));
+}
+
+// The parser's own messages reach the debug output all the same: each fixed
+// text with CR LF, in one call.
+TEST_F(TraceTest, TheParsersMessagesReachTheDebugOutputWithTheTraceOff) {
+    Mobile mobile = {};
+    const char text[] = "frobnicate\nend 2: desc=0 mass=1 radius=1 above=1 string=1\n";
+    ParseMobileDescription(mobile, text, sizeof text - 1);
+    FreeMobile(mobile);
+    EXPECT_EQ(std::vector<std::string>({"unrecognised mobile command\r\n", "item1 undefined\r\n"}),
+              debugOutput);
 }
 #elif TRACE_VARIANT == 1
 TEST_F(TraceTest, TheDebuggerVariantSendsEachLineWithCrLfInOneCall) {

@@ -7,7 +7,7 @@
 #include "scene/dynamics.h"
 #include "tools/bench/generate.h"
 
-static void Discard(const char*, void*) {}
+static void Discard(const char*, uint32_t, void*) {}
 
 static void ScaleArguments(benchmark::internal::Benchmark* bench) {
     for (int scale : {1, 10, 100, 1000})
@@ -15,17 +15,15 @@ static void ScaleArguments(benchmark::internal::Benchmark* bench) {
 }
 
 static void Parsed(Mobile& mobile, const std::string& text) {
-    SetDebugSink(Discard, nullptr);
     SetTestClock(1000);
-    ParseMobileDescription(mobile, text.data(), (uint32_t)text.size());
+    ParseMobileDescription(mobile, text.data(), (uint32_t)text.size(), Discard);
 }
 
 static void Parse(benchmark::State& state) {
     std::string text = GenerateDescription((int)state.range(0));
-    SetDebugSink(Discard, nullptr);
     for (auto _ : state) {
         Mobile mobile = {};
-        ParseMobileDescription(mobile, text.data(), (uint32_t)text.size());
+        ParseMobileDescription(mobile, text.data(), (uint32_t)text.size(), Discard);
         benchmark::DoNotOptimize(mobile.items.data);
         FreeMobile(mobile);
     }

@@ -7,6 +7,12 @@
 #include "scene/gl.h"
 #include "tools/bench/floor_frames.h"
 
+#ifndef _WIN32
+// The X11 floor shows its frames on its own window; the handle means nothing.
+typedef void* HDC;
+int SwapBuffers(HDC dc);
+#endif
+
 struct FloorFrames {
     const FloorHeader* header;
     FloorCall* calls; // frame 0's calls, their varying floats rewritten per frame

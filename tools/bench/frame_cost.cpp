@@ -1,5 +1,5 @@
 // Frame cost against its floor, for callgrind: our frame (UpdateAngles and
-// DrawMobileFrame for the built-in mobile) issuing its calls into a null
+// DrawMobileView for the built-in mobile, then the swap) issuing its calls into a null
 // OpenGL, next to the same calls replayed from flat arrays precomputed for
 // the same frames. tools/bench counts the instructions of each phase with
 // callgrind (--toggle-collect=RunOurs / RunFloor).
@@ -18,6 +18,7 @@
 #include "scene/dynamics.h"
 #include "scene/gl.h"
 #include "scene/renderer.h"
+#include "scene/view.h"
 #include "tools/bench/floor_frames.h"
 
 namespace {
@@ -89,22 +90,22 @@ OUT_OF_LINE void APIENTRY gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdou
     if (recording)
         recording->push_back(Call{OpLookAt, 0, {}, {ex, ey, ez, cx, cy, cz, ux, uy, uz}});
 }
-OUT_OF_LINE int SwapBuffers(HDC) {
+// The host's buffer swap, which ends each frame.
+OUT_OF_LINE void ShowFrame() {
     Record(OpSwap);
-    return 1;
 }
 
 namespace {
 
-const int kLatitude = 20, kLongitude = 0;   // the default camera
-const unsigned kStart = 1000, kPeriod = 50; // one frame every 50 ms
+const unsigned kStart = 1000;
 
 // Our frames, as the saver draws them.
 extern "C" __attribute__((noinline)) void RunOurs(Mobile& mobile, int frames) {
     for (int i = 0; i < frames; i++) {
-        SetTestClock(kStart + (unsigned)i * kPeriod);
+        SetTestClock(kStart + (unsigned)i * kFrameMilliseconds);
         UpdateAngles(mobile);
-        DrawMobileFrame(mobile, kLatitude, kLongitude, nullptr);
+        DrawMobileView(mobile, kDefaultLatitude, kDefaultLongitude);
+        ShowFrame();
     }
 }
 
@@ -153,7 +154,7 @@ extern "C" __attribute__((noinline)) void RunFloor(const std::vector<std::vector
                 gluLookAt(c.d[0], c.d[1], c.d[2], c.d[3], c.d[4], c.d[5], c.d[6], c.d[7], c.d[8]);
                 break;
             case OpSwap:
-                SwapBuffers(nullptr);
+                ShowFrame();
                 break;
             }
         }
@@ -173,9 +174,10 @@ std::vector<std::vector<Call>> RecordFrames(int frames) {
     for (int i = 0; i < frames; i++) {
         recording = &flat[(size_t)i];
         RunOurs(mobile, 0); // keeps the symbol; nothing runs
-        SetTestClock(kStart + (unsigned)i * kPeriod);
+        SetTestClock(kStart + (unsigned)i * kFrameMilliseconds);
         UpdateAngles(mobile);
-        DrawMobileFrame(mobile, kLatitude, kLongitude, nullptr);
+        DrawMobileView(mobile, kDefaultLatitude, kDefaultLongitude);
+        ShowFrame();
     }
     recording = nullptr;
     FreeMobile(mobile);

@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "mobile/parser.h"
-#include "mobile/platform.h"
 
 // The number of an item or desc line as the parser reads it: the format's
 // first conversion, or -1 when the parser would store nothing.
@@ -38,14 +37,14 @@ static void StoreBlock(Check& check, const DescriptionParser& parser, OpenBlock&
 
 void ParseWithSideTables(Check& check, Mobile& mobile, const char* bytes, uint32_t count) {
     DescriptionParser parser;
-    StartDescription(parser, mobile);
+    StartDescription(parser, mobile, CollectReport, &check.reports);
     OpenBlock block;
     std::vector<char> line;
     uint32_t position = 0, number = 0;
     while (position < count) {
         uint32_t length;
         uint32_t next = NextDescriptionLine(bytes, count, position, &length);
-        reportLine = ++number;
+        number++;
         line.assign(bytes + position, bytes + position + length);
         line.push_back(0);
         position = next;
@@ -63,7 +62,7 @@ void ParseWithSideTables(Check& check, Mobile& mobile, const char* bytes, uint32
             StoreBlock(check, parser, block);
         uint32_t recorded = parser.recording.count;
 
-        ParseDescriptionLine(parser, start);
+        ParseDescriptionLine(parser, start, number);
 
         if (item >= 0)
             Put(check.itemLine, item, number);

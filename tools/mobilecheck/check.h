@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "mobile/mobile.h"
-#include "tools/common/description_file.h"
+#include "mobile/description_file.h"
 
 struct Check {
     std::vector<Report> reports;     // the saver's messages in order, then warnings

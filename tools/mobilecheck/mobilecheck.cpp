@@ -10,11 +10,10 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "mobile/description_file.h"
 #include "mobile/parser.h"
 #include "mobile/platform.h"
 #include "scene/dynamics.h"
-#include "tools/common/debug_capture.h"
-#include "tools/common/description_file.h"
 #include "tools/mobilecheck/check.h"
 
 static int Usage() {
@@ -54,10 +53,8 @@ int main(int argc, char** argv) {
     const uint32_t startTick = 1000;
     Mobile mobile = {};
     Check check;
-    StartDebugCapture(CollectParserMessage, &check.reports);
     SetTestClock(startTick);
     ParseWithSideTables(check, mobile, bytes.data(), (uint32_t)bytes.size());
-    StopDebugCapture();
     AddWarnings(check, mobile);
 
     FILE* reportsOut = dump || stats ? stderr : stdout;

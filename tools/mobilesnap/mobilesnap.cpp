@@ -20,14 +20,8 @@
 #include "mobile/builtin.h"
 #include "mobile/parser.h"
 #include "mobile/platform.h"
-#include "scene/dynamics.h"
 #include "scene/gl_setup.h"
-#include "scene/renderer.h"
-
-int SwapBuffers(HDC) {
-    glFinish();
-    return 1;
-}
+#include "scene/view.h"
 
 namespace {
 
@@ -35,7 +29,7 @@ struct Options {
     int width = 640;
     int height = 480;
     long at = 0;
-    int latitude = 20;
+    int latitude = kDefaultLatitude;
     int longitude = 0;
     int frames = 1;
     long interval = 100;
@@ -230,8 +224,8 @@ int main(int argc, char** argv) {
     bool ok = options.frames == 1 || StartGif(gif, output, options.width, options.height);
     for (int frame = 0; ok && frame < options.frames; frame++) {
         SetTestClock(start + (uint32_t)(options.at + frame * options.interval));
-        UpdateAngles(mobile);
-        DrawMobileFrame(mobile, options.latitude, options.longitude, nullptr);
+        DrawViewFrame(mobile, options.latitude, options.longitude);
+        glFinish();
         std::vector<unsigned char> rgb = TopDownRgb(pixels, options.width, options.height);
         if (options.frames == 1)
             ok = WritePng(output, rgb, options.width, options.height);

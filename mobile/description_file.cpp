@@ -1,12 +1,10 @@
-#include "tools/common/description_file.h"
+#include "mobile/description_file.h"
 
 #include <errno.h>
 #include <fcntl.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "mobile/platform.h"
 
 // Flags the Windows runtime lacks: there no pipe or terminal stands in a
 // file's place to block the open, and handles are not inherited by default.
@@ -73,16 +71,8 @@ const char* ReadDescriptionFile(const char* path, uint32_t limit, std::vector<ch
     return nullptr;
 }
 
-void CollectParserMessage(const char* text, void* reports) {
-    Report report;
-    report.line = reportLine;
-    report.warning = false;
-    report.text = text;
-    // The saver's line end is not part of what the author reads.
-    size_t length = report.text.size();
-    if (length >= 2 && report.text.compare(length - 2, 2, "\r\n") == 0)
-        report.text.resize(length - 2);
-    ((std::vector<Report>*)reports)->push_back(report);
+void CollectReport(const char* message, uint32_t line, void* reports) {
+    ((std::vector<Report>*)reports)->push_back(Report{line, false, message});
 }
 
 void PrintReport(FILE* out, const char* path, const Report& report) {

@@ -1,5 +1,6 @@
-// Reading a description file and telling its author what the parser said,
-// as FILE:LINE: TEXT, the same in every native program that reads one.
+// Reading an author's description file and telling the author what the
+// parser said, as FILE:LINE: TEXT: the same in every program that reads one
+// (the X11 host and the checker).
 #pragma once
 
 #include <stdint.h>
@@ -21,9 +22,9 @@ struct Report {
 // success returns null. It never blocks on what it finds at `path`.
 const char* ReadDescriptionFile(const char* path, uint32_t limit, std::vector<char>& bytes);
 
-// A debug sink that appends each parser message to the std::vector<Report>
-// at `reports`, with the line being parsed and without the line end.
-void CollectParserMessage(const char* text, void* reports);
+// A parser report that appends each message, with its line, to the
+// std::vector<Report> at `reports`.
+void CollectReport(const char* message, uint32_t line, void* reports);
 
 // One report as FILE:LINE: TEXT (FILE: TEXT for the end of the text).
 void PrintReport(FILE* out, const char* path, const Report& report);

@@ -1,0 +1,33 @@
+// What every host shows, written once: the mobile seen from the camera, a
+// frame every 50 ms, and the projection kept to the drawing area. A host
+// owns its window, its context and its buffer swap; the rest is here.
+#pragma once
+
+#include <stdint.h>
+
+#include "mobile/mobile.h"
+
+// The camera's start when nothing says otherwise, in degrees: a little
+// above the mobile, looking at it from the front.
+const int32_t kDefaultLatitude = 20;
+const int32_t kDefaultLongitude = 0;
+
+// Twenty frames a second: the motion is slow, and a still picture costs
+// nothing between them.
+const uint32_t kFrameMilliseconds = 50;
+
+// The drawing area the viewport and projection were last set for.
+struct ViewProjection {
+    bool known; // false: set them for whatever area comes next
+    int32_t left, top, right, bottom;
+};
+
+// Sets the viewport and the perspective projection for the area, unless
+// they were last set for this very area. Returns whether it set them. Leaves
+// the matrix mode at the projection matrix.
+bool ReshapeView(ViewProjection& projection, float fov, float znear, float zfar, int32_t left,
+                 int32_t top, int32_t right, int32_t bottom);
+
+// One frame into the current context, not yet shown: the angles for now,
+// then the whole picture. The host swaps the buffers.
+void DrawViewFrame(Mobile& mobile, int32_t latitude, int32_t longitude);
