@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include "gl_window.h"
 #include "scene/opengl.h"
 
 namespace {
@@ -28,21 +29,6 @@ DEVMODEA Mode(DWORD width, DWORD height, DWORD bits, DWORD frequency) {
     mode.dmBitsPerPel = bits;
     mode.dmDisplayFrequency = frequency;
     return mode;
-}
-
-LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND OwnDcWindow() {
-    WNDCLASSA windowClass = {};
-    windowClass.style = CS_OWNDC;
-    windowClass.lpfnWndProc = PlainWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "OpenGlTest";
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(0, "OpenGlTest", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr,
-                           nullptr, windowClass.hInstance, nullptr);
 }
 
 void ForgetOpenGl() {
@@ -92,10 +78,9 @@ TEST(FastMode, PrefersTheLowestFrequencyAbove70ElseTheFastest) {
 
 TEST(StartOpenGL, SetsTheFixedStateOnARealWindowOnceAndStopReleasesIt) {
     ForgetOpenGl();
-    HWND window = OwnDcWindow();
-    ASSERT_NE(nullptr, window);
-    HDC dc = GetDC(window);
-    StartOpenGL(dc);
+    GlWindow gl(200, 100, false); // the saver's own start makes the context
+    ASSERT_NE(nullptr, gl.window);
+    StartOpenGL(gl.dc);
     ASSERT_TRUE(glReady) << glFailureMessage;
     ASSERT_NE(nullptr, wglGetCurrentContext());
     GLint depthFunc = 0, shadeModel = 0, alphaFunc = 0, frontFace = 0, unpack = 0;
@@ -119,14 +104,12 @@ TEST(StartOpenGL, SetsTheFixedStateOnARealWindowOnceAndStopReleasesIt) {
 
     // A second start does nothing: the same context stays current.
     HGLRC context = wglGetCurrentContext();
-    StartOpenGL(dc);
+    StartOpenGL(gl.dc);
     EXPECT_EQ(context, wglGetCurrentContext());
 
     StopOpenGL();
     EXPECT_EQ(nullptr, wglGetCurrentContext());
     EXPECT_FALSE(glInitTried);
-    ReleaseDC(window, dc);
-    DestroyWindow(window);
 }
 
 namespace {
@@ -139,9 +122,9 @@ RECT Viewport() {
 
 TEST(SetProjection, AppliesOnlyANewRectangleAndEachStartForgetsTheLast) {
     ForgetOpenGl();
-    HWND window = OwnDcWindow();
-    ASSERT_NE(nullptr, window);
-    HDC dc = GetDC(window);
+    GlWindow gl(200, 100, false); // the saver's own start makes the context
+    ASSERT_NE(nullptr, gl.window);
+    HDC dc = gl.dc;
     StartOpenGL(dc);
     ASSERT_TRUE(glReady) << glFailureMessage;
     const RECT empty = {0, 0, 0, 0}, moved = {10, 10, 110, 60}, unit = {0, 0, 1, 1};
@@ -172,8 +155,6 @@ TEST(SetProjection, AppliesOnlyANewRectangleAndEachStartForgetsTheLast) {
     EXPECT_TRUE(EqualRect(&expected, &viewport));
 
     StopOpenGL();
-    ReleaseDC(window, dc);
-    DestroyWindow(window);
 }
 
 TEST(StartOpenGL, ADeviceContextWithoutPixelFormatsFailsForGood) {
