@@ -4,64 +4,10 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-namespace {
-
-struct GlWindow {
-    HWND window = nullptr;
-    HDC dc = nullptr;
-    HGLRC context = nullptr;
-};
-
-LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-GlWindow OpenGlWindow(int width, int height) {
-    GlWindow gl;
-    WNDCLASSA windowClass = {};
-    windowClass.style = CS_OWNDC;
-    windowClass.lpfnWndProc = PlainWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "GlSmokeTest";
-    RegisterClassA(&windowClass);
-    gl.window = CreateWindowExA(0, "GlSmokeTest", "", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                                nullptr, nullptr, windowClass.hInstance, nullptr);
-    if (!gl.window)
-        return gl;
-    gl.dc = GetDC(gl.window);
-    PIXELFORMATDESCRIPTOR wish = {};
-    wish.nSize = sizeof wish;
-    wish.nVersion = 1;
-    wish.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    wish.iPixelType = PFD_TYPE_RGBA;
-    wish.cColorBits = 24;
-    wish.cDepthBits = 16;
-    int format = ChoosePixelFormat(gl.dc, &wish);
-    if (format == 0 || !SetPixelFormat(gl.dc, format, &wish))
-        return gl;
-    gl.context = wglCreateContext(gl.dc);
-    if (gl.context && !wglMakeCurrent(gl.dc, gl.context)) {
-        wglDeleteContext(gl.context);
-        gl.context = nullptr;
-    }
-    return gl;
-}
-
-void CloseGlWindow(GlWindow& gl) {
-    if (gl.context) {
-        wglMakeCurrent(nullptr, nullptr);
-        wglDeleteContext(gl.context);
-    }
-    if (gl.dc)
-        ReleaseDC(gl.window, gl.dc);
-    if (gl.window)
-        DestroyWindow(gl.window);
-}
-
-} // namespace
+#include "gl_window.h"
 
 TEST(GlSmoke, DrawsIntoARealWindowAndReadsThePixelsBack) {
-    GlWindow gl = OpenGlWindow(64, 64);
+    GlWindow gl(64, 64, true);
     ASSERT_NE(gl.window, nullptr) << "CreateWindowEx failed: " << GetLastError();
     ASSERT_NE(gl.context, nullptr) << "no OpenGL context";
 
@@ -91,6 +37,4 @@ TEST(GlSmoke, DrawsIntoARealWindowAndReadsThePixelsBack) {
     EXPECT_EQ(0, centre[0]);
     EXPECT_EQ(255, centre[1]);
     EXPECT_TRUE(SwapBuffers(gl.dc));
-
-    CloseGlWindow(gl);
 }

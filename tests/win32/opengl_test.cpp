@@ -1,9 +1,12 @@
-// Pixel-format ranking, the display-mode choice, and the real context start
-// on a Wine window.
+// Pixel-format ranking, the display-mode choice, the fixed state, and the
+// real context start on a Wine window.
 #include <windows.h>
 #include <GL/gl.h>
 #include <gtest/gtest.h>
+#include <vector>
 
+#include "gl_window.h"
+#include "scene/gl_setup.h"
 #include "scene/opengl.h"
 
 namespace {
@@ -30,27 +33,58 @@ DEVMODEA Mode(DWORD width, DWORD height, DWORD bits, DWORD frequency) {
     return mode;
 }
 
-LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND OwnDcWindow() {
-    WNDCLASSA windowClass = {};
-    windowClass.style = CS_OWNDC;
-    windowClass.lpfnWndProc = PlainWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "OpenGlTest";
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(0, "OpenGlTest", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr,
-                           nullptr, windowClass.hInstance, nullptr);
-}
-
 void ForgetOpenGl() {
     glInitTried = glReady = false;
     glFailureMessage = "";
 }
 
+// What SetFixedGlState leaves in the current context, read back from it.
+void ExpectTheFixedGlState() {
+    GLfloat clear[5] = {-1, -1, -1, -1, -1}, alphaRef = -1;
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    glGetFloatv(GL_DEPTH_CLEAR_VALUE, clear + 4);
+    glGetFloatv(GL_ALPHA_TEST_REF, &alphaRef);
+    EXPECT_EQ(std::vector<GLfloat>({0, 0, 0, 0, 1}), std::vector<GLfloat>(clear, clear + 5));
+    EXPECT_NEAR(0.07, alphaRef, 1e-6);
+    auto integer = [](GLenum name) {
+        GLint value = -1;
+        glGetIntegerv(name, &value);
+        return value;
+    };
+    EXPECT_EQ(GL_LEQUAL, integer(GL_DEPTH_FUNC));
+    EXPECT_EQ(GL_SMOOTH, integer(GL_SHADE_MODEL));
+    EXPECT_EQ(GL_CCW, integer(GL_FRONT_FACE));
+    EXPECT_EQ(1, integer(GL_UNPACK_ALIGNMENT));
+    EXPECT_EQ(GL_SRC_ALPHA, integer(GL_BLEND_SRC));
+    EXPECT_EQ(GL_ONE_MINUS_SRC_ALPHA, integer(GL_BLEND_DST));
+    EXPECT_EQ(GL_GEQUAL, integer(GL_ALPHA_TEST_FUNC));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+}
+
 } // namespace
+
+// Each setting changed first, so that one left out shows as well.
+TEST(FixedGlState, ReplacesWhateverWasSetBefore) {
+    GlWindow gl(64, 64, true);
+    ASSERT_NE(nullptr, gl.context) << "no OpenGL context";
+    glClearColor(1, 0.5f, 0.25f, 1);
+    glClearDepth(0.5);
+    glDepthFunc(GL_GREATER);
+    glShadeModel(GL_FLAT);
+    glFrontFace(GL_CW);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
+    glBlendFunc(GL_DST_COLOR, GL_SRC_COLOR);
+    glAlphaFunc(GL_LESS, 0.5f);
+    for (GLenum capability : {GL_ALPHA_TEST, GL_BLEND, GL_CULL_FACE})
+        glEnable(capability);
+    glDisable(GL_DEPTH_TEST);
+    SetFixedGlState();
+    ExpectTheFixedGlState();
+    EXPECT_EQ(GL_NO_ERROR, (int)glGetError());
+}
 
 TEST(PixelFormat, ScoresRankByWishesThenDriverClassThenDepthAndColour) {
     EXPECT_EQ(64766, ScorePixelFormat(Format(0, 16, 16), kSaverWish));
@@ -92,41 +126,21 @@ TEST(FastMode, PrefersTheLowestFrequencyAbove70ElseTheFastest) {
 
 TEST(StartOpenGL, SetsTheFixedStateOnARealWindowOnceAndStopReleasesIt) {
     ForgetOpenGl();
-    HWND window = OwnDcWindow();
-    ASSERT_NE(nullptr, window);
-    HDC dc = GetDC(window);
-    StartOpenGL(dc);
+    GlWindow gl(200, 100, false); // the saver's own start makes the context
+    ASSERT_NE(nullptr, gl.window);
+    StartOpenGL(gl.dc);
     ASSERT_TRUE(glReady) << glFailureMessage;
     ASSERT_NE(nullptr, wglGetCurrentContext());
-    GLint depthFunc = 0, shadeModel = 0, alphaFunc = 0, frontFace = 0, unpack = 0;
-    GLfloat alphaRef = 0;
-    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
-    glGetIntegerv(GL_SHADE_MODEL, &shadeModel);
-    glGetIntegerv(GL_ALPHA_TEST_FUNC, &alphaFunc);
-    glGetFloatv(GL_ALPHA_TEST_REF, &alphaRef);
-    glGetIntegerv(GL_FRONT_FACE, &frontFace);
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
-    EXPECT_EQ(GL_LEQUAL, depthFunc);
-    EXPECT_EQ(GL_SMOOTH, shadeModel);
-    EXPECT_EQ(GL_GEQUAL, alphaFunc);
-    EXPECT_NEAR(0.07, alphaRef, 1e-6);
-    EXPECT_EQ(GL_CCW, frontFace);
-    EXPECT_EQ(1, unpack);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+    ExpectTheFixedGlState();
 
     // A second start does nothing: the same context stays current.
     HGLRC context = wglGetCurrentContext();
-    StartOpenGL(dc);
+    StartOpenGL(gl.dc);
     EXPECT_EQ(context, wglGetCurrentContext());
 
     StopOpenGL();
     EXPECT_EQ(nullptr, wglGetCurrentContext());
     EXPECT_FALSE(glInitTried);
-    ReleaseDC(window, dc);
-    DestroyWindow(window);
 }
 
 namespace {
@@ -139,9 +153,9 @@ RECT Viewport() {
 
 TEST(SetProjection, AppliesOnlyANewRectangleAndEachStartForgetsTheLast) {
     ForgetOpenGl();
-    HWND window = OwnDcWindow();
-    ASSERT_NE(nullptr, window);
-    HDC dc = GetDC(window);
+    GlWindow gl(200, 100, false); // the saver's own start makes the context
+    ASSERT_NE(nullptr, gl.window);
+    HDC dc = gl.dc;
     StartOpenGL(dc);
     ASSERT_TRUE(glReady) << glFailureMessage;
     const RECT empty = {0, 0, 0, 0}, moved = {10, 10, 110, 60}, unit = {0, 0, 1, 1};
@@ -172,8 +186,6 @@ TEST(SetProjection, AppliesOnlyANewRectangleAndEachStartForgetsTheLast) {
     EXPECT_TRUE(EqualRect(&expected, &viewport));
 
     StopOpenGL();
-    ReleaseDC(window, dc);
-    DestroyWindow(window);
 }
 
 TEST(StartOpenGL, ADeviceContextWithoutPixelFormatsFailsForGood) {

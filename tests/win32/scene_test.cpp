@@ -8,6 +8,7 @@
 #include <set>
 #include <vector>
 
+#include "gl_window.h"
 #include "host/saver_host.h"
 #include "host/settings.h"
 #include "host/startup.h"
@@ -51,14 +52,7 @@ LRESULT CALLBACK SceneTestWindowProc(HWND window, UINT message, WPARAM wParam, L
 }
 
 HWND OpenSceneWindow(int32_t index, int width = 320, int height = 240) {
-    WNDCLASSA windowClass = {};
-    windowClass.style = CS_OWNDC;
-    windowClass.lpfnWndProc = SceneTestWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "SceneTest";
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(0, "SceneTest", "", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr,
-                           nullptr, windowClass.hInstance, &index);
+    return OpenOwnDcWindow("SceneTest", width, height, SceneTestWindowProc, &index);
 }
 
 SaverScene& SceneOf(HWND window) {
