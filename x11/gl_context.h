@@ -1,5 +1,4 @@
-// The OpenGL context on the draw target, and the buffer swap the renderer
-// ends each frame with.
+// The OpenGL context on the draw target.
 #pragma once
 
 #include <GL/glx.h>
