@@ -32,13 +32,6 @@ static void FillList(HWND list, const char* const* texts, int count, DWORD selec
     SendMessageA(list, CB_SETCURSEL, (WPARAM)(int)selected, 0);
 }
 
-static bool Windows9x() {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExA(&version);
-    return version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-}
-
 // The up-down keeps about the width its template gives it, in dialog units,
 // at every DPI. Aligning itself with its buddy, it may take a fixed width in
 // pixels instead (16 on some systems): at a higher DPI it would then be left
@@ -90,7 +83,7 @@ static INT_PTR OnInitDialog(HWND page) {
 
     // Only the 9x family asks for the saver's password, so only there does
     // the delay mean anything.
-    if (!Windows9x())
+    if (WindowsPlatform() != VER_PLATFORM_WIN32_WINDOWS)
         for (int id = IDC_WAIT_LABEL; id <= IDC_DELAY_TAIL; id++)
             ShowWindow(GetDlgItem(page, id), SW_HIDE);
     return TRUE;

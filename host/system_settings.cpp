@@ -96,12 +96,16 @@ void SaveSystemSaverSettings() {
     FreeLibrary(agent);
 }
 
-bool VerifySaverPassword(HWND window) {
-    // The NT family asks for the password itself, before the saver sees input.
+DWORD WindowsPlatform() {
     static_assert(sizeof(OSVERSIONINFOA) == 148, "the version structure the 9x family knows");
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
-    if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT)
+    return GetVersionExA(&version) ? version.dwPlatformId : 0;
+}
+
+bool VerifySaverPassword(HWND window) {
+    // The NT family asks for the password itself, before the saver sees input.
+    if (WindowsPlatform() == VER_PLATFORM_WIN32_NT)
         return true;
 
     HMODULE library = LoadLibraryA("PASSWORD.CPL");
