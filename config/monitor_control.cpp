@@ -10,6 +10,7 @@
 #include "config/config.h"
 #include "config/runners.h"
 #include "host/saver_host.h"
+#include "host/saver_windows.h"
 
 HBITMAP monitorBitmap;
 
@@ -91,10 +92,7 @@ static LRESULT OnCreate(HWND window) {
         return 0;
     RECT screen;
     SendMessageA(window, kMonitorAreaQuery, 0, (LPARAM)&screen);
-    static int32_t previewIndex = -1; // the index of a preview saver window
-    CreateWindowExA(0, "ScrClass", "", WS_CHILD | WS_VISIBLE, screen.left, screen.top,
-                    screen.right - screen.left, screen.bottom - screen.top, window, nullptr,
-                    host.instance, &previewIndex);
+    CreatePreviewWindow(window, screen);
     return 0;
 }
 

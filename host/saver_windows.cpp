@@ -80,11 +80,12 @@ RECT PreviewArea(HWND parent) {
     return area;
 }
 
-static HWND CreatePreviewWindow(HWND parent) {
-    RECT area = PreviewArea(parent);
+HWND CreatePreviewWindow(HWND parent, const RECT& area) {
+    // Created synchronously: WM_CREATE reads the index before the call returns.
     int32_t windowIndex = -1;
-    return CreateWindowExA(0, "ScrClass", "", WS_CHILD | WS_VISIBLE, 0, 0, area.right, area.bottom,
-                           parent, nullptr, host.instance, &windowIndex);
+    return CreateWindowExA(0, "ScrClass", "", WS_CHILD | WS_VISIBLE, area.left, area.top,
+                           area.right - area.left, area.bottom - area.top, parent, nullptr,
+                           host.instance, &windowIndex);
 }
 
 static HWND CreateFullScreenWindows() {
@@ -109,7 +110,8 @@ void RunSaverWindows(HWND parentWindow, bool simulateMonitors) {
     bool fullScreen = host.mode != ModePreview;
     if (fullScreen)
         CollectMonitors(simulateMonitors);
-    HWND ending = fullScreen ? CreateFullScreenWindows() : CreatePreviewWindow(parentWindow);
+    HWND ending = fullScreen ? CreateFullScreenWindows()
+                             : CreatePreviewWindow(parentWindow, PreviewArea(parentWindow));
     if (ending) {
         int scratch = 0;
         if (host.mode == ModeSaver)

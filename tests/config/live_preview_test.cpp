@@ -10,6 +10,7 @@
 
 #include "config/config.h"
 #include "host/saver_host.h"
+#include "host/saver_windows.h"
 #include "host/startup.h"
 #include "scene/opengl.h"
 #include "tests/robot/robot.h"
@@ -115,9 +116,7 @@ struct LivePreviewTest : testing::Test {
 
 TEST_F(LivePreviewTest, ThePreviewChildDrawsTheMovingMobile) {
     ASSERT_NE(nullptr, OpenParent(152, 112));
-    int32_t windowIndex = -1;
-    HWND preview = CreateWindowExA(0, "ScrClass", "", WS_CHILD | WS_VISIBLE, 0, 0, 152, 112, parent,
-                                   nullptr, host.instance, &windowIndex);
+    HWND preview = CreatePreviewWindow(parent, {0, 0, 152, 112});
     ASSERT_NE(nullptr, preview);
     ExpectMovingMobile(preview, 152, 112);
 }
