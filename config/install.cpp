@@ -7,6 +7,7 @@
 #include "config/runners.h"
 #include "host/saver_host.h"
 #include "host/trace.h"
+#include "resources/resource.h"
 
 static const char kInstallCaption[] = "Saver Install";
 
@@ -60,7 +61,7 @@ static void WriteUninstallEntry(const char* installed) {
     WriteText(key, "ModifyPath", Join(text, "\"", installed, "\""));
     WriteText(key, "DisplayIcon", installed);
     char helpLink[1024];
-    if (LoadStringA(host.instance, 2, helpLink, sizeof helpLink) > 0)
+    if (LoadStringA(host.instance, IDS_MAKER_URL, helpLink, sizeof helpLink) > 0)
         WriteText(key, "HelpLink", helpLink);
     RegCloseKey(key);
 }

@@ -1,4 +1,4 @@
-// The "ScrMonitor" control: a picture of a monitor scaled to the control,
+// The MONITOR_CLASS control: a picture of a monitor scaled to the control,
 // either with a live saver inside its screen (empty window text) or with the
 // four hot-corner boxes of the corners string in its window text.
 #include <windows.h>
@@ -11,6 +11,7 @@
 #include "config/runners.h"
 #include "host/saver_host.h"
 #include "host/saver_windows.h"
+#include "host/startup.h"
 
 HBITMAP monitorBitmap;
 
@@ -99,7 +100,7 @@ static LRESULT OnCreate(HWND window) {
 // The live preview follows the screen area when the control is resized: a
 // dialog scaled for another DPI resizes its controls, not their children.
 static LRESULT OnSize(HWND window) {
-    HWND preview = FindWindowExA(window, nullptr, "ScrClass", nullptr);
+    HWND preview = FindWindowExA(window, nullptr, kSaverClassName, nullptr);
     if (preview) {
         RECT screen = MonitorArea(window, 0);
         SetWindowPos(preview, nullptr, screen.left, screen.top, screen.right - screen.left,

@@ -15,5 +15,5 @@ void UninstallSaver();
 // null when that fails.
 HWND LaunchPreviewTool();
 
-// The window procedure of the "ScrMonitor" class: the monitor picture.
+// The window procedure of the MONITOR_CLASS class: the monitor picture.
 LRESULT CALLBACK MonitorControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -7,6 +7,7 @@
 #include "host/dpi_messages.h"
 #include "host/saver_host.h"
 #include "host/saver_windows.h"
+#include "host/startup.h"
 #include "host/system_settings.h"
 #include "host/trace.h"
 #include "mobile/platform.h"
@@ -14,7 +15,8 @@
 
 bool IsSaverWindow(HWND window) {
     char name[100];
-    return GetClassNameA(window, name, sizeof name) > 0 && strncmp(name, "ScrClass", 8) == 0;
+    return GetClassNameA(window, name, sizeof name) > 0 &&
+           strncmp(name, kSaverClassName, sizeof kSaverClassName - 1) == 0;
 }
 
 // Windows of the other monitors close the saver through the primary window,

@@ -13,11 +13,11 @@ void RegisterWindowClasses() {
     WNDCLASSA windowClass = {};
     windowClass.hInstance = host.instance;
     windowClass.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
-    windowClass.lpszClassName = "ScrMonitor";
+    windowClass.lpszClassName = MONITOR_CLASS;
     windowClass.lpfnWndProc = MonitorControlProc;
     RegisterClassA(&windowClass);
 
-    windowClass.lpszClassName = "ScrClass";
+    windowClass.lpszClassName = kSaverClassName;
     windowClass.lpfnWndProc = SaverWindowProc;
     windowClass.style = CS_OWNDC; // each scene keeps its device context
     windowClass.cbWndExtra = 8;   // the first long holds the window index
@@ -26,7 +26,7 @@ void RegisterWindowClasses() {
 
 int SaverMain(HINSTANCE instance) {
     host.instance = instance;
-    if (LoadStringA(instance, 1, host.saverName, sizeof host.saverName) == 0) {
+    if (LoadStringA(instance, IDS_SAVER_NAME, host.saverName, sizeof host.saverName) == 0) {
         MessageBoxA(nullptr, "Must store saver name as String Resource 1", "Saver", MB_ICONERROR);
         return 0;
     }

@@ -127,9 +127,9 @@ TEST_F(LivePreviewTest, TheOptionsPagesMonitorDrawsTheMovingMobileOnItsScreen) {
     HWND page = CreateDialogParamA(host.instance, "DLG_OPTIONS", parent, OptionsPageProc, 0);
     ASSERT_NE(nullptr, page);
     ShowWindow(page, SW_SHOW);
-    HWND monitor = FindWindowExA(page, nullptr, "ScrMonitor", nullptr);
+    HWND monitor = FindWindowExA(page, nullptr, MONITOR_CLASS, nullptr);
     ASSERT_NE(nullptr, monitor) << "the Options page has no monitor control";
-    HWND preview = FindWindowExA(monitor, nullptr, "ScrClass", nullptr);
+    HWND preview = FindWindowExA(monitor, nullptr, kSaverClassName, nullptr);
     ASSERT_NE(nullptr, preview) << "the monitor control hosts no preview";
     RECT screen = {};
     SendMessageA(monitor, kMonitorAreaQuery, 0, (LPARAM)&screen);
