@@ -1,12 +1,10 @@
-// The General page: hot corners on the monitor control, mouse sensitivity,
-// password delay and the faster screen mode. It edits the system-wide saver
-// values and saves them, with the saver's own ChangeScreenMode, on OK.
+#include "config/general_page.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include "config/config.h"
 #include "host/saver_host.h"
 #include "host/settings.h"
 #include "host/system_settings.h"

@@ -1,10 +1,8 @@
-// Self install into the Windows directory with an entry in the list of
-// installed programs, and self uninstall. The user hears from both only
-// through message boxes without an owner.
+#include "config/install.h"
+
 #include <string.h>
 #include <windows.h>
 
-#include "config/runners.h"
 #include "host/saver_host.h"
 #include "host/trace.h"
 #include "resources/resource.h"

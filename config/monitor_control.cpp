@@ -1,14 +1,11 @@
-// The MONITOR_CLASS control: a picture of a monitor scaled to the control,
-// either with a live saver inside its screen (empty window text) or with the
-// four hot-corner boxes of the corners string in its window text.
+#include "config/monitor_control.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
 
-#include "config/config.h"
-#include "config/runners.h"
 #include "host/saver_host.h"
 #include "host/saver_windows.h"
 #include "host/startup.h"

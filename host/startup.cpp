@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
-#include "config/runners.h"
+#include "config/config_sheet.h"
+#include "config/install.h"
+#include "config/monitor_control.h"
+#include "config/preview_tool.h"
 #include "host/command_line.h"
 #include "host/saver_host.h"
 #include "host/saver_window.h"

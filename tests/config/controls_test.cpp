@@ -10,8 +10,9 @@
 #include <string>
 #include <thread>
 
-#include "config/config.h"
-#include "config/runners.h"
+#include "config/config_sheet.h"
+#include "config/hyperlink.h"
+#include "config/monitor_control.h"
 #include "host/saver_host.h"
 #include "host/startup.h"
 #include "tests/robot/robot.h"

@@ -8,7 +8,8 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include "config/config.h"
+#include "config/config_sheet.h"
+#include "config/monitor_control.h"
 #include "host/saver_host.h"
 #include "host/saver_windows.h"
 #include "host/startup.h"
