@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource.h"
 #include "tests/robot/robot.h"
 #include "tests/robot/window_text.h"
 
