@@ -1,11 +1,12 @@
-// The configuration sheet: the General and Options pages, opened on Options
-// so the live preview shows first, with "About..." in its system menu.
+#include "config/config_sheet.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <string.h>
 
-#include "config/config.h"
-#include "config/runners.h"
+#include "config/general_page.h"
+#include "config/hyperlink.h"
+#include "config/monitor_control.h"
 #include "host/saver_host.h"
 #include "host/trace.h"
 #include "resources/resource.h"

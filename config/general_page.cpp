@@ -1,12 +1,10 @@
-// The General page: hot corners on the monitor control, mouse sensitivity,
-// password delay and the faster screen mode. It edits the system-wide saver
-// values and saves them, with the saver's own ChangeScreenMode, on OK.
+#include "config/general_page.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include "config/config.h"
 #include "host/saver_host.h"
 #include "host/settings.h"
 #include "host/system_settings.h"
@@ -30,13 +28,6 @@ static void FillList(HWND list, const char* const* texts, int count, DWORD selec
         SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)texts[i]);
     // An index out of range leaves the list without a selection.
     SendMessageA(list, CB_SETCURSEL, (WPARAM)(int)selected, 0);
-}
-
-static bool Windows9x() {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExA(&version);
-    return version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 }
 
 // The up-down keeps about the width its template gives it, in dialog units,
@@ -90,7 +81,7 @@ static INT_PTR OnInitDialog(HWND page) {
 
     // Only the 9x family asks for the saver's password, so only there does
     // the delay mean anything.
-    if (!Windows9x())
+    if (WindowsPlatform() != VER_PLATFORM_WIN32_WINDOWS)
         for (int id = IDC_WAIT_LABEL; id <= IDC_DELAY_TAIL; id++)
             ShowWindow(GetDlgItem(page, id), SW_HIDE);
     return TRUE;

@@ -1,10 +1,6 @@
-// Hyperlink controls: a static text of any dialog becomes a blue, underlined
-// link with a hand cursor that opens its target on a left click. Both the
-// control and its dialog are subclassed; what they need hangs on them as
-// window properties, so the dialog's own procedure needs no changes.
-#include <string.h>
+#include "config/hyperlink.h"
 
-#include "config/config.h"
+#include <string.h>
 
 static const char kLinkProperty[] = "href_dat";
 static const char kDialogProperty[] = "href_dlg";

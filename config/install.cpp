@@ -1,12 +1,11 @@
-// Self install into the Windows directory with an entry in the list of
-// installed programs, and self uninstall. The user hears from both only
-// through message boxes without an owner.
+#include "config/install.h"
+
 #include <string.h>
 #include <windows.h>
 
-#include "config/runners.h"
 #include "host/saver_host.h"
 #include "host/trace.h"
+#include "resources/resource.h"
 
 static const char kInstallCaption[] = "Saver Install";
 
@@ -60,7 +59,7 @@ static void WriteUninstallEntry(const char* installed) {
     WriteText(key, "ModifyPath", Join(text, "\"", installed, "\""));
     WriteText(key, "DisplayIcon", installed);
     char helpLink[1024];
-    if (LoadStringA(host.instance, 2, helpLink, sizeof helpLink) > 0)
+    if (LoadStringA(host.instance, IDS_MAKER_URL, helpLink, sizeof helpLink) > 0)
         WriteText(key, "HelpLink", helpLink);
     RegCloseKey(key);
 }

@@ -1,15 +1,14 @@
-// The "ScrMonitor" control: a picture of a monitor scaled to the control,
-// either with a live saver inside its screen (empty window text) or with the
-// four hot-corner boxes of the corners string in its window text.
+#include "config/monitor_control.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
 
-#include "config/config.h"
-#include "config/runners.h"
 #include "host/saver_host.h"
+#include "host/saver_windows.h"
+#include "host/startup.h"
 
 HBITMAP monitorBitmap;
 
@@ -91,17 +90,14 @@ static LRESULT OnCreate(HWND window) {
         return 0;
     RECT screen;
     SendMessageA(window, kMonitorAreaQuery, 0, (LPARAM)&screen);
-    static int32_t previewIndex = -1; // the index of a preview saver window
-    CreateWindowExA(0, "ScrClass", "", WS_CHILD | WS_VISIBLE, screen.left, screen.top,
-                    screen.right - screen.left, screen.bottom - screen.top, window, nullptr,
-                    host.instance, &previewIndex);
+    CreatePreviewWindow(window, screen);
     return 0;
 }
 
 // The live preview follows the screen area when the control is resized: a
 // dialog scaled for another DPI resizes its controls, not their children.
 static LRESULT OnSize(HWND window) {
-    HWND preview = FindWindowExA(window, nullptr, "ScrClass", nullptr);
+    HWND preview = FindWindowExA(window, nullptr, kSaverClassName, nullptr);
     if (preview) {
         RECT screen = MonitorArea(window, 0);
         SetWindowPos(preview, nullptr, screen.left, screen.top, screen.right - screen.left,

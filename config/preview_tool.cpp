@@ -1,12 +1,13 @@
-// Finds, or starts, the external preview tool ("Scrprev") and hands back the
-// child window it offers for a saver's preview.
+#include "config/preview_tool.h"
+
 #include <windows.h>
 
-#include "config/runners.h"
 #include "host/trace.h"
 
+static const char kToolClassName[] = "Scrprev"; // the tool's main window
+
 HWND LaunchPreviewTool() {
-    HWND tool = FindWindowA("Scrprev", nullptr);
+    HWND tool = FindWindowA(kToolClassName, nullptr);
     if (!tool) {
         char command[] = "Scrprev"; // CreateProcess may write to its command line
         STARTUPINFOA startup = {};
@@ -29,7 +30,7 @@ HWND LaunchPreviewTool() {
             Trace("ScrPrev, misc error after ScrPrev execution");
             return nullptr;
         }
-        tool = FindWindowA("Scrprev", nullptr);
+        tool = FindWindowA(kToolClassName, nullptr);
         if (!tool) {
             Trace("Unable to find Scrprev window");
             return nullptr;

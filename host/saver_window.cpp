@@ -7,6 +7,7 @@
 #include "host/dpi_messages.h"
 #include "host/saver_host.h"
 #include "host/saver_windows.h"
+#include "host/startup.h"
 #include "host/system_settings.h"
 #include "host/trace.h"
 #include "mobile/platform.h"
@@ -14,7 +15,8 @@
 
 bool IsSaverWindow(HWND window) {
     char name[100];
-    return GetClassNameA(window, name, sizeof name) > 0 && strncmp(name, "ScrClass", 8) == 0;
+    return GetClassNameA(window, name, sizeof name) > 0 &&
+           strncmp(name, kSaverClassName, sizeof kSaverClassName - 1) == 0;
 }
 
 // Windows of the other monitors close the saver through the primary window,
@@ -57,6 +59,11 @@ static void OnCreate(HWND window, const CREATESTRUCTA* create) {
         ListenForDisplayPower(window);
 }
 
+static void OnTimer(SaverScene* scene) {
+    if (scene)
+        RenderFrame(*scene);
+}
+
 static void OnPaint(HWND window, SaverScene* scene) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
@@ -65,6 +72,20 @@ static void OnPaint(HWND window, SaverScene* scene) {
     if (scene)
         PaintScene(*scene, dc, client);
     EndPaint(window, &paint);
+}
+
+// Any key or button ends the full-screen saver, except the cursor keys on
+// the primary window, which turn its camera.
+static LRESULT OnKeyOrButtonDown(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                 int32_t windowIndex, SaverScene* scene) {
+    if (!DismissalLive())
+        return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_KEYDOWN && windowIndex == 0 && IsCameraKey(wParam)) {
+        if (scene)
+            OnCameraKey(*scene, wParam);
+        return 0;
+    }
+    return RequestClose(CloseTarget(window, windowIndex), "WM_BUTTONDOWN: sending close");
 }
 
 static LRESULT OnMouseMove(HWND target) {
@@ -80,6 +101,31 @@ static LRESULT OnMouseMove(HWND target) {
     if (dx > threshold || dy > threshold)
         return RequestClose(target, "WM_MOUSEMOVE: gone beyond threshold, sending close");
     return 0;
+}
+
+// The running saver swallows the system's start of a new saver and, unless
+// debugging, the close command.
+static LRESULT OnSysCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+    if ((wParam & 0xFFF0) == SC_MONITORPOWER)
+        OnMonitorPower(lParam); // the system still switches the display
+    if (host.mode == ModeSaver && wParam == SC_SCREENSAVE) {
+        Trace("WM_SYSCOMMAND: gobbling up a SC_SCREENSAVE to stop a new saver from running.");
+        return 0;
+    }
+    if (host.mode == ModeSaver && wParam == SC_CLOSE && !host.debugMode) {
+        Trace("WM_SYSCOMMAND: gobbling up a SC_CLOSE");
+        return 0;
+    }
+    return DefWindowProcA(window, WM_SYSCOMMAND, wParam, lParam);
+}
+
+// Another program's window taking the activation ends the full-screen saver.
+static LRESULT OnActivation(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                            int32_t windowIndex) {
+    if (DismissalLive() && LOWORD(wParam) == 0 && !IsSaverWindow((HWND)lParam) && !host.debugMode)
+        return RequestClose(CloseTarget(window, windowIndex),
+                            "WM_ACTIVATE: about to inactive window, so sending close");
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 static void OnClose(HWND window, int32_t windowIndex) {
@@ -136,6 +182,21 @@ static void OnParentDpiChanged(HWND window) {
     SetWindowPos(window, nullptr, 0, 0, area.right, area.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// A change of the display's state is taken; other power events go on.
+static LRESULT OnPowerEvent(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (OnPowerBroadcast(wParam, lParam))
+        return TRUE;
+    return DefWindowProcA(window, WM_POWERBROADCAST, wParam, lParam);
+}
+
+// The cursor is hidden over the running saver, the arrow otherwise.
+static void OnSetCursor() {
+    if (host.mode == ModeSaver && !host.dismissalSuspended && !host.debugMode)
+        SetCursor(nullptr);
+    else
+        SetCursor(LoadCursorA(nullptr, (LPCSTR)IDC_ARROW));
+}
+
 static void OnDestroy(HWND window, int32_t windowIndex, SaverScene* scene) {
     Trace("WM_DESTROY.");
     if (windowIndex <= 0)
@@ -163,8 +224,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         OnCreate(window, (const CREATESTRUCTA*)lParam);
         break;
     case WM_TIMER:
-        if (scene)
-            RenderFrame(*scene);
+        OnTimer(scene);
         break;
     case WM_PAINT:
         OnPaint(window, scene);
@@ -173,40 +233,15 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        if (!DismissalLive())
-            break;
-        if (message == WM_KEYDOWN && windowIndex == 0 && IsCameraKey(wParam)) {
-            if (scene)
-                OnCameraKey(*scene, wParam);
-            return 0;
-        }
-        return RequestClose(CloseTarget(window, windowIndex), "WM_BUTTONDOWN: sending close");
+        return OnKeyOrButtonDown(window, message, wParam, lParam, windowIndex, scene);
     case WM_MOUSEMOVE:
         return OnMouseMove(CloseTarget(window, windowIndex));
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_MONITORPOWER) {
-            OnMonitorPower(lParam);
-            break; // the system still switches the display
-        }
-        if (host.mode != ModeSaver)
-            break;
-        if (wParam == SC_SCREENSAVE) {
-            Trace("WM_SYSCOMMAND: gobbling up a SC_SCREENSAVE to stop a new saver from running.");
-            return 0;
-        }
-        if (wParam == SC_CLOSE && !host.debugMode) {
-            Trace("WM_SYSCOMMAND: gobbling up a SC_CLOSE");
-            return 0;
-        }
-        break;
+        return OnSysCommand(window, wParam, lParam);
     case WM_ACTIVATE:
     case WM_ACTIVATEAPP:
     case WM_NCACTIVATE:
-        if (DismissalLive() && LOWORD(wParam) == 0 && !IsSaverWindow((HWND)lParam) &&
-            !host.debugMode)
-            return RequestClose(CloseTarget(window, windowIndex),
-                                "WM_ACTIVATE: about to inactive window, so sending close");
-        break;
+        return OnActivation(window, message, wParam, lParam, windowIndex);
     case WM_CLOSE:
         OnClose(window, windowIndex);
         return 0;
@@ -214,9 +249,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         OnDestroy(window, windowIndex, scene);
         break;
     case WM_POWERBROADCAST:
-        if (OnPowerBroadcast(wParam, lParam))
-            return TRUE;
-        break;
+        return OnPowerEvent(window, wParam, lParam);
     case WM_DPICHANGED:
         OnDpiChanged(window, windowIndex);
         return 0;
@@ -224,10 +257,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         OnParentDpiChanged(window);
         return 0;
     case WM_SETCURSOR:
-        if (host.mode == ModeSaver && !host.dismissalSuspended && !host.debugMode)
-            SetCursor(nullptr);
-        else
-            SetCursor(LoadCursorA(nullptr, (LPCSTR)IDC_ARROW));
+        OnSetCursor();
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

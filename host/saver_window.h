@@ -1,4 +1,4 @@
-// The window procedure of every "ScrClass" window: it hosts the window's
+// The window procedure of every kSaverClassName window: it hosts the window's
 // scene and, in the full-screen saver, enforces the dismissal rules.
 #pragma once
 

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "host/saver_host.h"
+#include "host/startup.h"
 #include "mobile/platform.h"
 
 BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT rect, LPARAM) {
@@ -80,11 +81,12 @@ RECT PreviewArea(HWND parent) {
     return area;
 }
 
-static HWND CreatePreviewWindow(HWND parent) {
-    RECT area = PreviewArea(parent);
+HWND CreatePreviewWindow(HWND parent, const RECT& area) {
+    // Created synchronously: WM_CREATE reads the index before the call returns.
     int32_t windowIndex = -1;
-    return CreateWindowExA(0, "ScrClass", "", WS_CHILD | WS_VISIBLE, 0, 0, area.right, area.bottom,
-                           parent, nullptr, host.instance, &windowIndex);
+    return CreateWindowExA(0, kSaverClassName, "", WS_CHILD | WS_VISIBLE, area.left, area.top,
+                           area.right - area.left, area.bottom - area.top, parent, nullptr,
+                           host.instance, &windowIndex);
 }
 
 static HWND CreateFullScreenWindows() {
@@ -96,7 +98,7 @@ static HWND CreateFullScreenWindows() {
         // Created synchronously: WM_CREATE reads the index before the next turn.
         int32_t windowIndex = (int32_t)i;
         HWND window =
-            CreateWindowExA(host.debugMode ? 0 : WS_EX_TOPMOST, "ScrClass", "",
+            CreateWindowExA(host.debugMode ? 0 : WS_EX_TOPMOST, kSaverClassName, "",
                             WS_POPUP | WS_VISIBLE, rect.left, rect.top, rect.right - rect.left,
                             rect.bottom - rect.top, primary, nullptr, host.instance, &windowIndex);
         if (i == 0)
@@ -109,7 +111,8 @@ void RunSaverWindows(HWND parentWindow, bool simulateMonitors) {
     bool fullScreen = host.mode != ModePreview;
     if (fullScreen)
         CollectMonitors(simulateMonitors);
-    HWND ending = fullScreen ? CreateFullScreenWindows() : CreatePreviewWindow(parentWindow);
+    HWND ending = fullScreen ? CreateFullScreenWindows()
+                             : CreatePreviewWindow(parentWindow, PreviewArea(parentWindow));
     if (ending) {
         int scratch = 0;
         if (host.mode == ModeSaver)

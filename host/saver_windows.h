@@ -26,3 +26,7 @@ RECT CurrentMonitorRect(HWND window, int32_t windowIndex);
 // Where the preview child lies in its parent: at 0, 0 with the size of the
 // parent's window rectangle, so that it fills the parent exactly.
 RECT PreviewArea(HWND parent);
+
+// A preview child (window index -1) over `area` of `parent`: the whole of the
+// preview parent, or the screen of the monitor control's picture.
+HWND CreatePreviewWindow(HWND parent, const RECT& area);

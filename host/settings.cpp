@@ -11,6 +11,14 @@ static void SettingsKeyPath(char* path, size_t size) {
         lstrcpynA(path + sizeof kParent - 1, host.saverName, (int)(size - (sizeof kParent - 1)));
 }
 
+bool ReadRegistryDword(HKEY key, const char* name, DWORD* value) {
+    DWORD read = 0, size = sizeof read;
+    if (RegQueryValueExA(key, name, nullptr, nullptr, (BYTE*)&read, &size) != ERROR_SUCCESS)
+        return false;
+    *value = read;
+    return true;
+}
+
 void SetSettingRaw(const char* name, DWORD type, const void* data, DWORD size) {
     char path[300];
     SettingsKeyPath(path, sizeof path);
@@ -22,15 +30,13 @@ void SetSettingRaw(const char* name, DWORD type, const void* data, DWORD size) {
     RegCloseKey(key);
 }
 
-bool GetSettingRaw(const char* name, void* buffer) {
+bool GetSettingRaw(const char* name, DWORD* value) {
     char path[300];
     SettingsKeyPath(path, sizeof path);
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
-    DWORD size = 4;
-    bool read =
-        RegQueryValueExA(key, name, nullptr, nullptr, (BYTE*)buffer, &size) == ERROR_SUCCESS;
+    bool read = ReadRegistryDword(key, name, value);
     RegCloseKey(key);
     return read;
 }
@@ -45,7 +51,6 @@ void SetSettingBool(const char* name, bool flag) {
 }
 
 int GetSettingInt(const char* name, int defaultValue) {
-    // Zeroed first: a value shorter than 4 bytes reads with zero high bytes.
     DWORD value = 0;
     return GetSettingRaw(name, &value) ? (int)value : defaultValue;
 }

@@ -5,8 +5,14 @@
 
 #include <windows.h>
 
+// Reads a value of at most four bytes from an open key into *value, through a
+// zeroed buffer, so that a shorter value reads with zero high bytes. A value
+// that is missing or longer leaves *value alone and returns false. The
+// system-wide saver values are read through this too.
+bool ReadRegistryDword(HKEY key, const char* name, DWORD* value);
+
 void SetSettingRaw(const char* name, DWORD type, const void* data, DWORD size);
-bool GetSettingRaw(const char* name, void* buffer); // buffer of 4 bytes
+bool GetSettingRaw(const char* name, DWORD* value);
 void SetSettingInt(const char* name, int value);
 void SetSettingBool(const char* name, bool flag);
 int GetSettingInt(const char* name, int defaultValue);

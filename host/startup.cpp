@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
-#include "config/runners.h"
+#include "config/config_sheet.h"
+#include "config/install.h"
+#include "config/monitor_control.h"
+#include "config/preview_tool.h"
 #include "host/command_line.h"
 #include "host/saver_host.h"
 #include "host/saver_window.h"
@@ -13,11 +16,11 @@ void RegisterWindowClasses() {
     WNDCLASSA windowClass = {};
     windowClass.hInstance = host.instance;
     windowClass.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
-    windowClass.lpszClassName = "ScrMonitor";
+    windowClass.lpszClassName = MONITOR_CLASS;
     windowClass.lpfnWndProc = MonitorControlProc;
     RegisterClassA(&windowClass);
 
-    windowClass.lpszClassName = "ScrClass";
+    windowClass.lpszClassName = kSaverClassName;
     windowClass.lpfnWndProc = SaverWindowProc;
     windowClass.style = CS_OWNDC; // each scene keeps its device context
     windowClass.cbWndExtra = 8;   // the first long holds the window index
@@ -26,7 +29,7 @@ void RegisterWindowClasses() {
 
 int SaverMain(HINSTANCE instance) {
     host.instance = instance;
-    if (LoadStringA(instance, 1, host.saverName, sizeof host.saverName) == 0) {
+    if (LoadStringA(instance, IDS_SAVER_NAME, host.saverName, sizeof host.saverName) == 0) {
         MessageBoxA(nullptr, "Must store saver name as String Resource 1", "Saver", MB_ICONERROR);
         return 0;
     }

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "host/saver_host.h"
+#include "host/settings.h"
 #include "host/trace.h"
 
 namespace {
@@ -22,15 +23,6 @@ HMODULE LoadHotCornerAgent() {
     return agent;
 }
 
-// Replaces *field only when the value fits four bytes; a longer one leaves the
-// field alone. Read through a zeroed buffer, so a shorter value reads with zero
-// high bytes (as the settings store does) instead of keeping the old ones.
-void ReadDword(HKEY key, const char* name, DWORD* field) {
-    DWORD value = 0, size = sizeof value;
-    if (RegQueryValueExA(key, name, nullptr, nullptr, (BYTE*)&value, &size) == ERROR_SUCCESS)
-        *field = value;
-}
-
 void WriteDword(HKEY key, const char* name, DWORD value) {
     RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof value);
 }
@@ -47,11 +39,11 @@ void LoadSystemSaverSettings() {
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kScreenSaversKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return;
-    ReadDword(key, "Password Delay", &s.passwordDelay);
-    ReadDword(key, "Password Delay Index", &s.passwordDelayIndex);
-    ReadDword(key, "Mouse Threshold", &s.mouseThreshold);
-    ReadDword(key, "Mouse Threshold Index", &s.mouseThresholdIndex);
-    ReadDword(key, "Mute Sound", &s.muteSound);
+    ReadRegistryDword(key, "Password Delay", &s.passwordDelay);
+    ReadRegistryDword(key, "Password Delay Index", &s.passwordDelayIndex);
+    ReadRegistryDword(key, "Mouse Threshold", &s.mouseThreshold);
+    ReadRegistryDword(key, "Mouse Threshold Index", &s.mouseThresholdIndex);
+    ReadRegistryDword(key, "Mute Sound", &s.muteSound);
 
     // A value too long for the buffer reads as nothing rather than as a
     // truncated or partly filled buffer, so every corner falls to '-'.
@@ -104,12 +96,16 @@ void SaveSystemSaverSettings() {
     FreeLibrary(agent);
 }
 
-bool VerifySaverPassword(HWND window) {
-    // The NT family asks for the password itself, before the saver sees input.
+DWORD WindowsPlatform() {
     static_assert(sizeof(OSVERSIONINFOA) == 148, "the version structure the 9x family knows");
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
-    if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT)
+    return GetVersionExA(&version) ? version.dwPlatformId : 0;
+}
+
+bool VerifySaverPassword(HWND window) {
+    // The NT family asks for the password itself, before the saver sees input.
+    if (WindowsPlatform() == VER_PLATFORM_WIN32_NT)
         return true;
 
     HMODULE library = LoadLibraryA("PASSWORD.CPL");

@@ -12,6 +12,11 @@ void LoadSystemSaverSettings();
 // Writes every value back and tells the hot-corner agent.
 void SaveSystemSaverSettings();
 
+// The platform the system reports: VER_PLATFORM_WIN32_WINDOWS for the 9x
+// family, VER_PLATFORM_WIN32_NT for the NT family, 0 when it reports none.
+// Only the 9x family leaves the password to the saver.
+DWORD WindowsPlatform();
+
 // True when the saver may close: no password needed, or it was given.
 bool VerifySaverPassword(HWND window);
 

@@ -7,6 +7,9 @@
 #define IDR_MOBILE 1
 #define IDI_SAVER 1
 
+// The monitor control's window class, which the dialog templates name.
+#define MONITOR_CLASS "ScrMonitor"
+
 // Dialog templates and the bitmap go by name; their controls by number.
 #define IDC_MONITOR 101 // Options page
 #define IDC_ABOUT_TITLE 101

@@ -10,11 +10,11 @@
 #include <string>
 #include <thread>
 
-#include "config/config.h"
-#include "config/runners.h"
+#include "config/config_sheet.h"
+#include "config/hyperlink.h"
+#include "config/monitor_control.h"
 #include "host/saver_host.h"
 #include "host/startup.h"
-#include "host/saver_window.h"
 #include "tests/robot/robot.h"
 
 namespace {
@@ -98,7 +98,7 @@ struct ControlsTest : testing::Test {
             parent =
                 CreateWindowExA(WS_EX_TOOLWINDOW, "ControlsTestParent", "", WS_POPUP | WS_VISIBLE,
                                 100, 100, 500, 420, nullptr, nullptr, host.instance, nullptr);
-        HWND control = CreateWindowExA(0, "ScrMonitor", text, WS_CHILD | WS_VISIBLE, 20, 20, width,
+        HWND control = CreateWindowExA(0, MONITOR_CLASS, text, WS_CHILD | WS_VISIBLE, 20, 20, width,
                                        height, parent, nullptr, host.instance, nullptr);
         UpdateWindow(parent);
         robot::Pump();
@@ -298,7 +298,7 @@ TEST_F(ControlsTest, TheBackBufferIsKeptUntilTheSizeChanges) {
 
 TEST_F(ControlsTest, AnEmptyTextHostsAPreviewWindowOverTheScreen) {
     HWND control = Monitor("", 250, 200);
-    HWND preview = FindWindowExA(control, nullptr, "ScrClass", nullptr);
+    HWND preview = FindWindowExA(control, nullptr, kSaverClassName, nullptr);
     ASSERT_NE(nullptr, preview);
     EXPECT_EQ(-1, (int)GetWindowLongA(preview, 0));
     RECT rect, screen = Area(control, 0);
@@ -310,7 +310,7 @@ TEST_F(ControlsTest, AnEmptyTextHostsAPreviewWindowOverTheScreen) {
 
 TEST_F(ControlsTest, ThePreviewFollowsTheScreenWhenTheControlIsResized) {
     HWND control = Monitor("", 250, 200);
-    HWND preview = FindWindowExA(control, nullptr, "ScrClass", nullptr);
+    HWND preview = FindWindowExA(control, nullptr, kSaverClassName, nullptr);
     ASSERT_NE(nullptr, preview);
     SetWindowPos(control, nullptr, 0, 0, 460, 380, SWP_NOMOVE | SWP_NOZORDER);
     RECT rect, screen = Area(control, 0);

@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include "config/config.h"
+#include "config/config_sheet.h"
+#include "config/monitor_control.h"
 #include "host/saver_host.h"
+#include "host/saver_windows.h"
 #include "host/startup.h"
 #include "scene/opengl.h"
 #include "tests/robot/robot.h"
@@ -115,9 +117,7 @@ struct LivePreviewTest : testing::Test {
 
 TEST_F(LivePreviewTest, ThePreviewChildDrawsTheMovingMobile) {
     ASSERT_NE(nullptr, OpenParent(152, 112));
-    int32_t windowIndex = -1;
-    HWND preview = CreateWindowExA(0, "ScrClass", "", WS_CHILD | WS_VISIBLE, 0, 0, 152, 112, parent,
-                                   nullptr, host.instance, &windowIndex);
+    HWND preview = CreatePreviewWindow(parent, {0, 0, 152, 112});
     ASSERT_NE(nullptr, preview);
     ExpectMovingMobile(preview, 152, 112);
 }
@@ -128,9 +128,9 @@ TEST_F(LivePreviewTest, TheOptionsPagesMonitorDrawsTheMovingMobileOnItsScreen) {
     HWND page = CreateDialogParamA(host.instance, "DLG_OPTIONS", parent, OptionsPageProc, 0);
     ASSERT_NE(nullptr, page);
     ShowWindow(page, SW_SHOW);
-    HWND monitor = FindWindowExA(page, nullptr, "ScrMonitor", nullptr);
+    HWND monitor = FindWindowExA(page, nullptr, MONITOR_CLASS, nullptr);
     ASSERT_NE(nullptr, monitor) << "the Options page has no monitor control";
-    HWND preview = FindWindowExA(monitor, nullptr, "ScrClass", nullptr);
+    HWND preview = FindWindowExA(monitor, nullptr, kSaverClassName, nullptr);
     ASSERT_NE(nullptr, preview) << "the monitor control hosts no preview";
     RECT screen = {};
     SendMessageA(monitor, kMonitorAreaQuery, 0, (LPARAM)&screen);

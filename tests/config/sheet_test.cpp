@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource.h"
 #include "tests/robot/robot.h"
 #include "tests/robot/window_text.h"
 
@@ -206,9 +207,9 @@ TEST_F(SheetTest, ConfigurationOpensOnTheOptionsPageWithALivePreview) {
         EXPECT_EQ("OK", Text(GetDlgItem(sheet, IDOK)));
 
         HWND page = (HWND)Send(sheet, PSM_GETCURRENTPAGEHWND);
-        HWND monitor = GetDlgItem(page, 101);
-        ASSERT_EQ("ScrMonitor", robot::Describe(monitor).className);
-        std::vector<HWND> previews = robot::ChildWindows(monitor, "ScrClass");
+        HWND monitor = GetDlgItem(page, IDC_MONITOR);
+        ASSERT_EQ(MONITOR_CLASS, robot::Describe(monitor).className);
+        std::vector<HWND> previews = robot::ChildWindows(monitor, kSaverClassName);
         ASSERT_EQ(1u, previews.size());
         // Listed as soon as it exists, shown once its creation has ended.
         EXPECT_TRUE(robot::WaitUntil([&] { return IsWindowVisible(previews[0]) != FALSE; }));

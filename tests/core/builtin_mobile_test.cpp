@@ -10,6 +10,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#include "resources/resource.h"
 #else
 #include "mobile/builtin.h"
 #endif
@@ -20,7 +21,7 @@ const double kPi = 3.14159265358979323846;
 
 std::string BuiltinText() {
 #ifdef _WIN32
-    HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(1), (LPCSTR)RT_RCDATA);
+    HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(IDR_MOBILE), (LPCSTR)RT_RCDATA);
     HGLOBAL loaded = resource ? LoadResource(nullptr, resource) : nullptr;
     const char* bytes = loaded ? (const char*)LockResource(loaded) : nullptr;
     return bytes ? std::string(bytes, SizeofResource(nullptr, resource)) : std::string();

@@ -378,7 +378,7 @@ TEST_F(LayoutTest, ADpiChangeKeepsTheFullScreenWindowOnItsMonitorAndThePreviewFi
     ASSERT_TRUE(robot::Start(saver, "/p " + std::to_string((unsigned long long)parent)));
     std::vector<HWND> children;
     ASSERT_TRUE(robot::WaitUntil([&] {
-        children = robot::ChildWindows(parent, "ScrClass");
+        children = robot::ChildWindows(parent, kSaverClassName);
         return children.size() == 1 && IsWindowVisible(children[0]);
     }));
     SetWindowPos(parent, nullptr, 0, 0, 304, 224, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

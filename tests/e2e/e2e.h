@@ -101,7 +101,7 @@ struct SaverTest : testing::Test {
     std::vector<HWND> StartSaver(const std::string& arguments, size_t count = 1) {
         std::vector<HWND> windows;
         EXPECT_TRUE(robot::Start(saver, arguments)) << robot::SaverPath();
-        EXPECT_TRUE(robot::WaitForTopLevelWindows(saver.id, "ScrClass", count, &windows))
+        EXPECT_TRUE(robot::WaitForTopLevelWindows(saver.id, kSaverClassName, count, &windows))
             << arguments << ": " << windows.size() << " saver windows";
         return windows;
     }

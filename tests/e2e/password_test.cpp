@@ -66,7 +66,7 @@ struct PasswordTest : SaverTest {
         std::string program = ProgramPath();
         EXPECT_TRUE(robot::StartProgram(saver, program, "\"" + program + "\" " + arguments))
             << program;
-        EXPECT_TRUE(robot::WaitForTopLevelWindows(saver.id, "ScrClass", windows, &found));
+        EXPECT_TRUE(robot::WaitForTopLevelWindows(saver.id, kSaverClassName, windows, &found));
         EXPECT_TRUE(KeyboardReachesSaver()) << "no saver window has the keyboard";
         return found;
     }
@@ -135,7 +135,7 @@ TEST_F(PasswordTest, ChangingThePasswordAsksMprForTheSaversPassword) {
     ASSERT_TRUE(robot::StartProgram(saver, program, "\"" + program + "\" /a " + Number(owner)));
     bool sawWindow = false;
     ASSERT_TRUE(robot::WaitUntil([&] {
-        sawWindow = sawWindow || !robot::TopLevelWindows(saver.id, "ScrClass").empty();
+        sawWindow = sawWindow || !robot::TopLevelWindows(saver.id, kSaverClassName).empty();
         return !robot::Running(saver);
     }));
     EXPECT_FALSE(sawWindow);

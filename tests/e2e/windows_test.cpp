@@ -118,7 +118,7 @@ struct PreviewTest : SaverTest {
         ASSERT_TRUE(robot::Start(saver, "/p " + std::to_string((unsigned long long)parent)));
         std::vector<HWND> children;
         ASSERT_TRUE(robot::WaitUntil([&] {
-            children = robot::ChildWindows(parent, "ScrClass");
+            children = robot::ChildWindows(parent, kSaverClassName);
             return !children.empty();
         })) << "no saver window in the preview area";
         ASSERT_EQ(1u, children.size());
@@ -139,7 +139,7 @@ TEST_F(PreviewTest, OneChildFillsTheParentAndDrawsTheMobile) {
     EXPECT_TRUE(facts.visible);
     EXPECT_EQ(-1, facts.firstExtraLong);
     EXPECT_EQ(saver.id, facts.processId);
-    EXPECT_TRUE(robot::TopLevelWindows(saver.id, "ScrClass").empty());
+    EXPECT_TRUE(robot::TopLevelWindows(saver.id, kSaverClassName).empty());
 
     // Wine on a virtual X display never shows what a process draws into a
     // child of another process's window: the area keeps the parent's own
@@ -201,7 +201,7 @@ struct StartupTest : SaverTest {
     void ExpectEndsQuietly(const char* why) {
         bool sawWindow = false;
         bool ended = robot::WaitUntil([&] {
-            sawWindow = sawWindow || !robot::TopLevelWindows(saver.id, "ScrClass").empty();
+            sawWindow = sawWindow || !robot::TopLevelWindows(saver.id, kSaverClassName).empty();
             return !robot::Running(saver);
         });
         ASSERT_TRUE(ended) << why << ": still running";
@@ -267,7 +267,7 @@ TEST_F(StartupTest, AQuotedProgramPathWithSpacesIsSkippedWhole) {
     std::string copy = CopyToFolderWithSpaces();
     ASSERT_TRUE(robot::StartProgram(saver, copy, "\"" + copy + "\" /s"));
     std::vector<HWND> windows;
-    ASSERT_TRUE(robot::WaitForTopLevelWindows(saver.id, "ScrClass", 1, &windows));
+    ASSERT_TRUE(robot::WaitForTopLevelWindows(saver.id, kSaverClassName, 1, &windows));
     PostMessageA(windows[0], WM_KEYDOWN, 'A', 1);
     ExpectEndsWithZero("quoted path, then /s");
     robot::Stop(saver);

@@ -148,7 +148,7 @@ BOOL CALLBACK CollectVisibleWindow(HWND window, LPARAM data) {
 // Closes whatever the saver opened: mouse travel for its saver windows, a
 // close request for anything else (the configuration sheet, a message box).
 void CloseWhatItShows(const robot::Process& process, int round) {
-    if (!robot::TopLevelWindows(process.id, "ScrClass").empty()) {
+    if (!robot::TopLevelWindows(process.id, kSaverClassName).empty()) {
         robot::MoveCursor(round % 2 ? 900 : 100, round % 2 ? 700 : 100);
         robot::PressKey(VK_SPACE);
         return;

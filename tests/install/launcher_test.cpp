@@ -100,7 +100,7 @@ struct LauncherTest : testing::Test {
         robot::WaitUntil([&] {
             HWND display = GetWindow(toolWindow, GW_CHILD);
             std::vector<HWND> found =
-                display ? robot::ChildWindows(display, "ScrClass") : std::vector<HWND>();
+                display ? robot::ChildWindows(display, kSaverClassName) : std::vector<HWND>();
             preview = found.size() == 1 ? found[0] : nullptr;
             return preview || !robot::Running(saver);
         });

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "host/startup.h" // the saver's window classes
+
 namespace robot {
 
 // Long enough for a slow, shared machine; a wait that succeeds returns early.

@@ -1,4 +1,4 @@
-// Opens and closes the saver's preview window (class ScrClass, index -1) in a
+// Opens and closes the saver's preview window (its own class, index -1) in a
 // parent of its own many times in this one process, through the saver
 // library's own window procedure and message loop, and samples the process's
 // memory after each cycle. Memory that climbs from cycle to cycle is a leak
@@ -26,7 +26,6 @@
 
 #include "host/saver_host.h"
 #include "host/startup.h"
-#include "host/saver_window.h"
 #include "host/saver_windows.h"
 #include "host/system_settings.h"
 #include "scene/opengl.h"

@@ -32,7 +32,7 @@ TEST(SwitchToFastMode, SwitchesWhenTheModeIsOfferedAndStopRestoresIt) {
     RegisterWindowClasses();
     CollectMonitors(false);
     int32_t windowIndex = 0;
-    HWND window = CreateWindowExA(0, "ScrClass", "", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768,
+    HWND window = CreateWindowExA(0, kSaverClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768,
                                   nullptr, nullptr, host.instance, &windowIndex);
     ASSERT_NE(nullptr, window);
     DEVMODEA before = CurrentMode();

@@ -275,8 +275,8 @@ TEST_F(SceneTest, TheDisplayStateNotificationStopsAndStartsTheFrames) {
     const int width = 320, height = 240;
     RegisterWindowClasses();
     int32_t index = -1;
-    HWND window = CreateWindowExA(0, "ScrClass", "", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                                  nullptr, nullptr, host.instance, &index);
+    HWND window = CreateWindowExA(0, kSaverClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, width,
+                                  height, nullptr, nullptr, host.instance, &index);
     ASSERT_NE(nullptr, window);
     struct {
         GUID setting;

@@ -473,12 +473,8 @@ int ChildMain(int argc, char** argv) {
         return 100;
     const char* command = argv[2];
     HWND window = (HWND)(ULONG_PTR)strtoull(argv[3], nullptr, 10);
-    if (strcmp(command, "platform") == 0) {
-        OSVERSIONINFOA version = {};
-        version.dwOSVersionInfoSize = sizeof version;
-        GetVersionExA(&version);
-        return (int)version.dwPlatformId;
-    }
+    if (strcmp(command, "platform") == 0)
+        return (int)WindowsPlatform();
     if (strcmp(command, "verify") == 0)
         return VerifySaverPassword(window) ? (int)kAccepted : (int)kRefused;
     if (strcmp(command, "change") == 0) {

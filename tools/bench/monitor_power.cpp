@@ -7,6 +7,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "host/startup.h"
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         fprintf(stderr, "usage: MonitorPower 2|1|-1\n");
@@ -15,8 +17,8 @@ int main(int argc, char** argv) {
     // The primary is the first saver window made, so the last in z-order
     // among its own (the others it owns stay above it).
     HWND primary = nullptr;
-    for (HWND window = FindWindowA("ScrClass", nullptr); window;
-         window = FindWindowExA(nullptr, window, "ScrClass", nullptr))
+    for (HWND window = FindWindowA(kSaverClassName, nullptr); window;
+         window = FindWindowExA(nullptr, window, kSaverClassName, nullptr))
         if (GetWindowLongA(window, 0) == 0)
             primary = window;
     if (!primary) {
