@@ -4,6 +4,7 @@
 #include "host/settings.h"
 #include "mobile/parser.h"
 #include "mobile/platform.h"
+#include "resources/resource.h"
 #include "scene/camera.h"
 #include "scene/dynamics.h"
 #include "scene/opengl.h"
@@ -17,7 +18,7 @@ static const UINT_PTR kFrameTimer = 1;
 static void LoadBuiltinMobile(Mobile& mobile) {
     const char* bytes = "";
     DWORD size = 0;
-    HRSRC resource = FindResourceA(host.instance, MAKEINTRESOURCEA(1), (LPCSTR)RT_RCDATA);
+    HRSRC resource = FindResourceA(host.instance, MAKEINTRESOURCEA(IDR_MOBILE), (LPCSTR)RT_RCDATA);
     HGLOBAL loaded = resource ? LoadResource(host.instance, resource) : nullptr;
     const char* locked = loaded ? (const char*)LockResource(loaded) : nullptr;
     if (locked) {
