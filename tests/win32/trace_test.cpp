@@ -59,8 +59,7 @@ TEST_F(TraceTest, TheShippedBuildTracesNowhereAndIsNotInDebugMode) {
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("trace_test_none.log"));
 }
 
-// The parser's own messages reach the debug output all the same: each fixed
-// text with CR LF, in one call.
+// The parser's messages reach the debug output all the same, CR LF in the same call.
 TEST_F(TraceTest, TheParsersMessagesReachTheDebugOutputWithTheTraceOff) {
     Mobile mobile = {};
     const char text[] = "frobnicate\nend 2: desc=0 mass=1 radius=1 above=1 string=1\n";
