@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+// Larger files are refused rather than parsed for seconds on end: the
+// built-in mobile is 54 KB, and a mobile a thousand times its size fits.
+const uint32_t kDescriptionLimit = 64u << 20;
+
 struct Report {
     uint32_t line; // 1-based; 0 for the end of the text
     bool warning;  // an author warning rather than one of the saver's messages

@@ -24,10 +24,6 @@ struct DescriptionSource {
     char lastFailure[64]; // the reason last printed, so that a failure is told once
 };
 
-// Larger files are refused rather than parsed for seconds on end: the
-// built-in mobile is 54 KB, and a mobile a thousand times its size fits.
-const uint32_t kDescriptionLimit = 64u << 20;
-
 // Parses the built-in mobile, or the file, into `mobile` (whose tables must
 // be empty), printing the file's parser messages on standard error. Returns
 // false, after one line on standard error, when the file cannot be read.

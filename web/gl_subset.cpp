@@ -1,0 +1,308 @@
+#include "web/gl_subset.h"
+
+#include <math.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "scene/gl.h"
+
+namespace {
+
+// As deep as the desktop OpenGL the saver meets: a push beyond it is lost,
+// and so is a pop of the last matrix, as OpenGL does with its error.
+const int kStackDepth = 32;
+const int kFloatsPerVertex = 7;
+
+struct MatrixStack {
+    float m[kStackDepth][16];
+    int top;
+};
+
+struct VertexArray {
+    float* data;
+    uint32_t vertices;
+    uint32_t capacity; // in vertices
+};
+
+struct GlSubset {
+    MatrixStack modelView;
+    MatrixStack projection;
+    MatrixStack* current;
+    float colour[3];
+    GLenum primitive;                   // while inside glBegin/glEnd; 0 outside
+    float pending[4][kFloatsPerVertex]; // the primitive being assembled
+    int pendingCount;
+    VertexArray triangles;
+    VertexArray lines;
+    WebFrame frame;
+};
+
+GlSubset gl = {};
+
+void LoadIdentity(float* m) {
+    memset(m, 0, 16 * sizeof(float));
+    m[0] = m[5] = m[10] = m[15] = 1;
+}
+
+void Init() {
+    if (gl.current)
+        return;
+    LoadIdentity(gl.modelView.m[0]);
+    LoadIdentity(gl.projection.m[0]);
+    gl.current = &gl.modelView;
+    gl.colour[0] = gl.colour[1] = gl.colour[2] = 1;
+    gl.frame.depthFunc = GL_LESS;
+}
+
+float* Top() {
+    Init();
+    return gl.current->m[gl.current->top];
+}
+
+// top := top * b, both column-major.
+void MultiplyTop(const float* b) {
+    float* a = Top();
+    float r[16];
+    for (int column = 0; column < 4; column++)
+        for (int row = 0; row < 4; row++)
+            r[column * 4 + row] = a[row] * b[column * 4] + a[4 + row] * b[column * 4 + 1] +
+                                  a[8 + row] * b[column * 4 + 2] + a[12 + row] * b[column * 4 + 3];
+    memcpy(a, r, sizeof r);
+}
+
+void Transform(const float* m, const float in[4], float out[4]) {
+    for (int row = 0; row < 4; row++)
+        out[row] = m[row] * in[0] + m[4 + row] * in[1] + m[8 + row] * in[2] + m[12 + row] * in[3];
+}
+
+// A failed growth drops the primitive and keeps what was there.
+bool Append(VertexArray& array, const float (*vertices)[kFloatsPerVertex], uint32_t count) {
+    if (array.vertices + count > array.capacity) {
+        uint32_t capacity = array.capacity ? array.capacity * 2 : 4096;
+        while (capacity < array.vertices + count)
+            capacity *= 2;
+        float* grown =
+            (float*)realloc(array.data, (size_t)capacity * kFloatsPerVertex * sizeof(float));
+        if (!grown)
+            return false;
+        array.data = grown;
+        array.capacity = capacity;
+    }
+    memcpy(array.data + (size_t)array.vertices * kFloatsPerVertex, vertices,
+           count * sizeof *vertices);
+    array.vertices += count;
+    return true;
+}
+
+} // namespace
+
+void BeginWebFrame() {
+    Init();
+    gl.triangles.vertices = 0;
+    gl.lines.vertices = 0;
+}
+
+const WebFrame& WebFrameData() {
+    gl.frame.triangleVertices = gl.triangles.vertices;
+    gl.frame.triangles = gl.triangles.data;
+    gl.frame.lineVertices = gl.lines.vertices;
+    gl.frame.lines = gl.lines.data;
+    return gl.frame;
+}
+
+void glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha) {
+    gl.frame.clearColour[0] = red;
+    gl.frame.clearColour[1] = green;
+    gl.frame.clearColour[2] = blue;
+    gl.frame.clearColour[3] = alpha;
+}
+
+// A frame starts with the clear: what was drawn before it is gone.
+void glClear(GLbitfield mask) {
+    if (mask & GL_COLOR_BUFFER_BIT)
+        BeginWebFrame();
+}
+
+void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
+    gl.frame.viewport[0] = x;
+    gl.frame.viewport[1] = y;
+    gl.frame.viewport[2] = width;
+    gl.frame.viewport[3] = height;
+}
+
+void glEnable(GLenum capability) {
+    if (capability == GL_DEPTH_TEST)
+        gl.frame.depthTest = 1;
+}
+
+void glDisable(GLenum capability) {
+    if (capability == GL_DEPTH_TEST)
+        gl.frame.depthTest = 0;
+}
+
+void glDepthFunc(GLenum function) {
+    gl.frame.depthFunc = function;
+}
+
+// Fixed for every frame the renderer draws: depth cleared to 1, smooth
+// shading, no culling, blending and the alpha test off.
+void glClearDepth(GLclampd) {}
+void glShadeModel(GLenum) {}
+void glFrontFace(GLenum) {}
+void glPixelStorei(GLenum, GLint) {}
+void glBlendFunc(GLenum, GLenum) {}
+void glAlphaFunc(GLenum, GLclampf) {}
+
+void glMatrixMode(GLenum mode) {
+    Init();
+    gl.current = mode == GL_PROJECTION ? &gl.projection : &gl.modelView;
+}
+
+void glLoadIdentity() {
+    LoadIdentity(Top());
+}
+
+void glPushMatrix() {
+    Init();
+    MatrixStack& stack = *gl.current;
+    if (stack.top + 1 >= kStackDepth)
+        return;
+    memcpy(stack.m[stack.top + 1], stack.m[stack.top], sizeof stack.m[0]);
+    stack.top++;
+}
+
+void glPopMatrix() {
+    Init();
+    MatrixStack& stack = *gl.current;
+    if (stack.top > 0)
+        stack.top--;
+}
+
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+    float* m = Top();
+    for (int row = 0; row < 4; row++)
+        m[12 + row] += m[row] * x + m[4 + row] * y + m[8 + row] * z;
+}
+
+void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
+    float length = sqrtf(x * x + y * y + z * z);
+    if (length == 0)
+        return;
+    x /= length;
+    y /= length;
+    z /= length;
+    float s = (float)sin(angle * M_PI / 180.0);
+    float c = (float)cos(angle * M_PI / 180.0);
+    float t = 1 - c;
+    const float r[16] = {
+        x * x * t + c,
+        y * x * t + z * s,
+        z * x * t - y * s,
+        0,
+        x * y * t - z * s,
+        y * y * t + c,
+        z * y * t + x * s,
+        0,
+        x * z * t + y * s,
+        y * z * t - x * s,
+        z * z * t + c,
+        0,
+        0,
+        0,
+        0,
+        1,
+    };
+    MultiplyTop(r);
+}
+
+void glColor3f(GLfloat red, GLfloat green, GLfloat blue) {
+    gl.colour[0] = red;
+    gl.colour[1] = green;
+    gl.colour[2] = blue;
+}
+
+void glBegin(GLenum mode) {
+    Init();
+    gl.primitive = mode;
+    gl.pendingCount = 0;
+}
+
+void glEnd() {
+    gl.primitive = 0; // an unfinished primitive draws nothing
+}
+
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+    if (gl.primitive != GL_TRIANGLES && gl.primitive != GL_QUADS && gl.primitive != GL_LINES)
+        return;
+    const float object[4] = {x, y, z, 1};
+    float eye[4];
+    Transform(gl.modelView.m[gl.modelView.top], object, eye);
+    float* vertex = gl.pending[gl.pendingCount++];
+    Transform(gl.projection.m[gl.projection.top], eye, vertex);
+    memcpy(vertex + 4, gl.colour, sizeof gl.colour);
+
+    const float(*p)[kFloatsPerVertex] = gl.pending;
+    if (gl.primitive == GL_LINES && gl.pendingCount == 2) {
+        Append(gl.lines, p, 2);
+    } else if (gl.primitive == GL_TRIANGLES && gl.pendingCount == 3) {
+        Append(gl.triangles, p, 3);
+    } else if (gl.primitive == GL_QUADS && gl.pendingCount == 4) {
+        float quad[6][kFloatsPerVertex];
+        const int corners[6] = {0, 1, 2, 0, 2, 3};
+        for (int i = 0; i < 6; i++)
+            memcpy(quad[i], p[corners[i]], sizeof quad[i]);
+        Append(gl.triangles, quad, 6);
+    } else {
+        return;
+    }
+    gl.pendingCount = 0;
+}
+
+void APIENTRY gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
+    double radians = fovy / 2 * M_PI / 180;
+    double depth = zFar - zNear;
+    double sine = sin(radians);
+    if (depth == 0 || sine == 0 || aspect == 0)
+        return;
+    double cotangent = cos(radians) / sine;
+    float m[16] = {};
+    m[0] = (float)(cotangent / aspect);
+    m[5] = (float)cotangent;
+    m[10] = (float)(-(zFar + zNear) / depth);
+    m[11] = -1;
+    m[14] = (float)(-2 * zNear * zFar / depth);
+    MultiplyTop(m);
+}
+
+static void Normalise(float v[3]) {
+    float length = sqrtf(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    if (length == 0)
+        return;
+    v[0] /= length;
+    v[1] /= length;
+    v[2] /= length;
+}
+
+static void Cross(const float a[3], const float b[3], float out[3]) {
+    out[0] = a[1] * b[2] - a[2] * b[1];
+    out[1] = a[2] * b[0] - a[0] * b[2];
+    out[2] = a[0] * b[1] - a[1] * b[0];
+}
+
+void APIENTRY gluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX,
+                        GLdouble centreY, GLdouble centreZ, GLdouble upX, GLdouble upY,
+                        GLdouble upZ) {
+    float forward[3] = {(float)(centreX - eyeX), (float)(centreY - eyeY), (float)(centreZ - eyeZ)};
+    float up[3] = {(float)upX, (float)upY, (float)upZ};
+    float side[3];
+    Normalise(forward);
+    Cross(forward, up, side);
+    Normalise(side);
+    Cross(side, forward, up);
+    const float m[16] = {
+        side[0], up[0], -forward[0], 0, side[1], up[1], -forward[1], 0,
+        side[2], up[2], -forward[2], 0, 0,       0,     0,           1,
+    };
+    MultiplyTop(m);
+    glTranslatef((float)-eyeX, (float)-eyeY, (float)-eyeZ);
+}

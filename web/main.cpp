@@ -1,0 +1,167 @@
+// The browser host: the page (index.html) calls these through the module's
+// exports. It owns the camera and the mobile; the page owns the canvas,
+// WebGL, the timer, the keys and the editor.
+#include <emscripten/emscripten.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "mobile/builtin.h"
+#include "mobile/description_file.h"
+#include "mobile/parser.h"
+#include "mobile/platform.h"
+#include "scene/camera.h"
+#include "scene/gl_setup.h"
+#include "scene/view.h"
+#include "web/gl_subset.h"
+
+namespace {
+
+// Past this many, the editor says how many more there were: a binary text
+// has a message on nearly every line.
+const uint32_t kShownMessages = 1000;
+
+struct WebHost {
+    Mobile mobile;
+    int32_t latitude;
+    int32_t longitude;
+    ViewProjection projection;
+    char* messages; // the last parse's, one "LINE: TEXT" per line
+    size_t messagesLength;
+    size_t messagesCapacity;
+    uint32_t messageCount;
+};
+
+WebHost web = {};
+
+void AppendMessageText(const char* text, size_t length) {
+    if (web.messagesLength + length + 1 > web.messagesCapacity) {
+        size_t capacity = (web.messagesLength + length + 1) * 2;
+        char* grown = (char*)realloc(web.messages, capacity);
+        if (!grown)
+            return;
+        web.messages = grown;
+        web.messagesCapacity = capacity;
+    }
+    memcpy(web.messages + web.messagesLength, text, length);
+    web.messagesLength += length;
+    web.messages[web.messagesLength] = 0;
+}
+
+// The checker's lines without the file name: "LINE: TEXT", or only the text
+// for the description as a whole.
+void CollectMessage(const char* message, uint32_t line, void*) {
+    if (++web.messageCount > kShownMessages)
+        return;
+    char text[256];
+    int length = line ? snprintf(text, sizeof text, "%u: %s\n", (unsigned)line, message)
+                      : snprintf(text, sizeof text, "%s\n", message);
+    if (length > 0)
+        AppendMessageText(text, (size_t)length < sizeof text ? (size_t)length : sizeof text - 1);
+}
+
+void ClearMessages() {
+    web.messagesLength = 0;
+    web.messageCount = 0;
+    AppendMessageText("", 0);
+}
+
+void Replace(Mobile& fresh) {
+    FreeMobile(web.mobile);
+    web.mobile = fresh;
+    web.projection.known = false; // its own perspective
+}
+
+} // namespace
+
+extern "C" {
+
+// Shows the built-in mobile from the given camera; its parse starts the motion.
+EMSCRIPTEN_KEEPALIVE void WebStart(int32_t latitude, int32_t longitude) {
+    SetFixedGlState();
+    web.latitude = latitude;
+    web.longitude = longitude;
+    KeepCameraInRange(web.latitude, web.longitude);
+    Mobile fresh = {};
+    ParseMobileDescription(fresh, builtinMobileText, builtinMobileSize);
+    Replace(fresh);
+}
+
+EMSCRIPTEN_KEEPALIVE int32_t WebDefaultLatitude() {
+    return kDefaultLatitude;
+}
+EMSCRIPTEN_KEEPALIVE int32_t WebDefaultLongitude() {
+    return kDefaultLongitude;
+}
+EMSCRIPTEN_KEEPALIVE uint32_t WebFrameMilliseconds() {
+    return kFrameMilliseconds;
+}
+EMSCRIPTEN_KEEPALIVE uint32_t WebDescriptionLimit() {
+    return kDescriptionLimit;
+}
+EMSCRIPTEN_KEEPALIVE const char* WebBuiltinText() {
+    return builtinMobileText;
+}
+EMSCRIPTEN_KEEPALIVE uint32_t WebBuiltinSize() {
+    return builtinMobileSize;
+}
+EMSCRIPTEN_KEEPALIVE int32_t WebLatitude() {
+    return web.latitude;
+}
+EMSCRIPTEN_KEEPALIVE int32_t WebLongitude() {
+    return web.longitude;
+}
+
+// One frame for a canvas of the given size, as flat arrays for WebGL; null
+// for a canvas of no area.
+EMSCRIPTEN_KEEPALIVE const WebFrame* WebDrawFrame(int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    ReshapeView(web.projection, web.mobile.fov, web.mobile.znear, web.mobile.zfar, 0, 0, width,
+                height);
+    BeginWebFrame();
+    DrawViewFrame(web.mobile, web.latitude, web.longitude);
+    return &WebFrameData();
+}
+
+// One of the eight camera keys, numbered as CameraKey.
+EMSCRIPTEN_KEEPALIVE void WebCameraKey(int32_t key) {
+    if (key >= CameraPageUp && key <= CameraDown)
+        TurnCamera(web.latitude, web.longitude, (CameraKey)key);
+}
+
+// Parses an author's text. One that hangs an item 1 replaces the mobile (its
+// motion starts again); any other leaves the last good one on the screen.
+// Returns 1 when it replaced it. The messages are then in WebMessages.
+EMSCRIPTEN_KEEPALIVE int32_t WebLoadDescription(const char* bytes, uint32_t count) {
+    ClearMessages();
+    Mobile fresh = {};
+    ParseMobileDescription(fresh, bytes, count, CollectMessage, nullptr);
+    if (web.messageCount > kShownMessages) {
+        char more[64];
+        int length = snprintf(more, sizeof more, "(%u more)\n",
+                              (unsigned)(web.messageCount - kShownMessages));
+        AppendMessageText(more, (size_t)length);
+    }
+    if (!FindItem(fresh, 1)) {
+        FreeMobile(fresh);
+        return 0;
+    }
+    Replace(fresh);
+    return 1;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* WebMessages() {
+    return web.messages ? web.messages : "";
+}
+
+// For the tests only: the motion's clock stands still at `now`.
+EMSCRIPTEN_KEEPALIVE void WebSetTestClock(uint32_t now) {
+    SetTestClock(now);
+}
+
+int main() {
+    return 0;
+}
+
+} // extern "C"
