@@ -1,0 +1,214 @@
+// The page for real: Debian's Chromium, headless with its software WebGL,
+// against build/web served from 127.0.0.1, driven with playwright-core.
+//
+//   HM_WEB_SITE=build/web HM_MOBILESNAP=build/native/tools/mobilesnap/mobilesnap \
+//       node --test tests/web/page_test.mjs
+import { after, before, test } from "node:test";
+import assert from "node:assert/strict";
+import { execFileSync } from "node:child_process";
+import fs from "node:fs";
+import http from "node:http";
+import os from "node:os";
+import path from "node:path";
+import { chromium } from "playwright-core";
+
+const site = process.env.HM_WEB_SITE;
+const mobilesnap = process.env.HM_MOBILESNAP;
+const scratch = fs.mkdtempSync(path.join(os.tmpdir(), "hm-web-"));
+const kinds = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm",
+                ".png": "image/png", ".txt": "text/plain" };
+let server, base, browser;
+
+// The built site at /, this run's own files at /scratch/.
+function serve(request, response) {
+  const name = decodeURIComponent(new URL(request.url, "http://x").pathname);
+  const file = name.startsWith("/scratch/") ? path.join(scratch, name.slice(9))
+                                            : path.join(site, name.endsWith("/") ? name + "index.html" : name);
+  fs.readFile(file, (error, data) => {
+    response.writeHead(error ? 404 : 200, { "Content-Type": kinds[path.extname(file)] || "application/octet-stream" });
+    response.end(error ? undefined : data);
+  });
+}
+
+before(async () => {
+  server = http.createServer(serve).listen(0, "127.0.0.1");
+  await new Promise(resolve => server.on("listening", resolve));
+  base = `http://127.0.0.1:${server.address().port}/`;
+  browser = await chromium.launch({ executablePath: "/usr/bin/chromium", args: [
+    "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-first-run",
+    "--disable-background-networking", "--disable-component-update", "--disable-sync", "--disable-quic"] });
+});
+
+after(async () => {
+  await browser?.close();
+  server?.close();
+  fs.rmSync(scratch, { recursive: true, force: true });
+});
+
+// A page of the given query, failing its test on any console error.
+async function open(t, query = "?test", size = { width: 400, height: 300 }) {
+  const page = await browser.newPage({ viewport: size });
+  const errors = [];
+  page.on("console", message => { if (message.type() === "error") errors.push(message.text()); });
+  page.on("pageerror", error => errors.push(error.message));
+  t.after(async () => {
+    await page.close();
+    assert.deepEqual(errors, [], "console errors");
+  });
+  await page.goto(base + query);
+  await page.waitForSelector("body[data-ready=yes]", { state: "attached", timeout: 30000 });
+  return page;
+}
+
+const read = async page => decode(await page.evaluate(() => window.hangingMobile.read()));
+function decode({ width, height, rgba }) {
+  return { width, height, pixels: Buffer.from(rgba, "base64") }; // rows bottom up
+}
+
+// How many pixels are near each colour of the built-in mobile.
+function census({ pixels }) {
+  const near = (i, r, g, b) => Math.abs(pixels[i] - r) + Math.abs(pixels[i + 1] - g) + Math.abs(pixels[i + 2] - b) < 40;
+  const counts = { all: pixels.length / 4, background: 0, cloud: 0, green: 0, red: 0, string: 0 };
+  for (let i = 0; i < pixels.length; i += 4) {
+    if (near(i, 26, 26, 51)) counts.background++;
+    else if (near(i, 51, 51, 77)) counts.string++;
+    else if (pixels[i + 2] > 120 && pixels[i] > 90 && pixels[i] < pixels[i + 2]) counts.cloud++;
+    else if (pixels[i + 1] > 80 && pixels[i] < pixels[i + 1] / 2) counts.green++;
+    else if (pixels[i] > 150 && pixels[i + 1] < 90) counts.red++;
+  }
+  return counts;
+}
+
+const differing = (a, b, fuzz = 0) => {
+  let count = 0;
+  for (let i = 0; i < a.pixels.length; i += 4)
+    if ([0, 1, 2].some(c => Math.abs(a.pixels[i + c] - b.pixels[i + c]) > fuzz)) count++;
+  return count;
+};
+
+test("the page shows the mobile, moving, and draws nothing while hidden", async t => {
+  const page = await open(t);
+  const first = await read(page);
+  const seen = census(first);
+  assert.ok(seen.background > seen.all / 2, JSON.stringify(seen));
+  for (const part of ["cloud", "green", "red", "string"]) assert.ok(seen[part] > 30, `${part}: ${JSON.stringify(seen)}`);
+  await page.waitForTimeout(1000);
+  assert.ok(differing(first, await read(page)) > 100, "the same picture a second later");
+
+  const frames = await page.evaluate(async () => {
+    let count = 0;
+    const draw = Module._WebDrawFrame;
+    Module._WebDrawFrame = (...size) => (count++, draw(...size));
+    Object.defineProperty(document, "hidden", { value: true, configurable: true });
+    document.dispatchEvent(new Event("visibilitychange"));
+    await new Promise(resolve => setTimeout(resolve, 1000));
+    const hidden = count;
+    Object.defineProperty(document, "hidden", { value: false, configurable: true });
+    document.dispatchEvent(new Event("visibilitychange"));
+    await new Promise(resolve => setTimeout(resolve, 500));
+    return [hidden, count];
+  });
+  assert.equal(frames[0], 0, "frames while hidden");
+  assert.ok(frames[1] >= 2, "frames once shown again");
+});
+
+// The same frame as the off-screen snapshot tool's: the same parse, clock and
+// camera through the same renderer; only the rasterisers differ. About 40 of
+// the 120000 pixels differ by more than 24 in a channel (edge pixels the two
+// cover differently; shading rounds apart by a level or two elsewhere). The
+// strings alone are some 200 pixels, so 120 lets no missing part through.
+test("a frame matches mobilesnap's at the same time and camera", async t => {
+  const page = await open(t);
+  for (const [at, latitude, longitude] of [[0, 20, 0], [2500, 35, 120], [9000, -10, 250]]) {
+    const png = `snap-${at}.png`;
+    execFileSync(mobilesnap, ["--size", "400x300", "--at", String(at), "--latitude", String(latitude),
+                              "--longitude", String(longitude), "-o", path.join(scratch, png)]);
+    const ours = decode(await page.evaluate(([at, latitude, longitude]) => {
+      window.hangingMobile.hold(1000);
+      window.hangingMobile.restart(latitude, longitude);
+      window.hangingMobile.hold(1000 + at);
+      return window.hangingMobile.read();
+    }, [at, latitude, longitude]));
+    const theirs = decode(await page.evaluate(async url => {
+      const image = await createImageBitmap(await (await fetch(url)).blob(), { imageOrientation: "flipY" });
+      const context = new OffscreenCanvas(image.width, image.height).getContext("2d");
+      context.drawImage(image, 0, 0);
+      const pixels = context.getImageData(0, 0, image.width, image.height).data;
+      let binary = "";
+      for (let i = 0; i < pixels.length; i += 0x8000) binary += String.fromCharCode.apply(null, pixels.subarray(i, i + 0x8000));
+      return { width: image.width, height: image.height, rgba: btoa(binary) };
+    }, base + "scratch/" + png));
+    assert.deepEqual([ours.width, ours.height], [theirs.width, theirs.height]);
+    const off = differing(ours, theirs, 24);
+    assert.ok(off <= 120, `${off} pixels differ at ${at} ms, ${latitude}/${longitude}`);
+  }
+});
+
+test("the camera keys and the URL's camera turn the view", async t => {
+  const page = await open(t, "?test&latitude=30&longitude=400");
+  assert.deepEqual(await page.evaluate(() => window.hangingMobile.camera()), [30, 40]);
+  await page.evaluate(() => window.hangingMobile.hold(5000));
+  const before = await read(page);
+  for (const key of ["ArrowLeft", "ArrowLeft", "PageUp", "Home"]) await page.keyboard.press(key);
+  assert.deepEqual(await page.evaluate(() => window.hangingMobile.camera()), [15, 23]);
+  assert.ok(differing(before, await read(page)) > 100, "the view did not turn");
+});
+
+test("full screen ends with a key or mouse travel, not with a camera key", async t => {
+  const page = await open(t);
+  const full = () => page.evaluate(() => document.fullscreenElement !== null);
+  await page.click("#fullscreen");
+  await page.waitForFunction(() => document.fullscreenElement);
+  await page.keyboard.press("ArrowUp");
+  assert.equal(await full(), true);
+  await page.keyboard.press("a");
+  await page.waitForFunction(() => !document.fullscreenElement);
+  await page.click("#fullscreen");
+  await page.waitForFunction(() => document.fullscreenElement);
+  await page.mouse.move(100, 100);
+  await page.mouse.move(130, 120);
+  assert.equal(await full(), true, "a small travel ended it");
+  await page.mouse.move(200, 120);
+  await page.waitForFunction(() => !document.fullscreenElement);
+});
+
+test("the editor reports by line, keeps the last good mobile and shows a fixed one", async t => {
+  fs.writeFileSync(path.join(scratch, "red.txt"),
+    "perspective: 45,3,90 lookat=0 timef=1 background=0,0,0 perimeter=30 thread=0.1,1,1,1 periodicity=300\n" +
+    "end 1: desc=1 mass=1 radius=1 above=1 string=1\ndesc 1\nsglColor3(1,0,0)\nsglBegin(GL_QUADS)\n" +
+    "sglVertex3(0,-4,-4)\nsglVertex3(0,-4,4)\nsglVertex3(0,4,4)\nsglVertex3(0,4,-4)\nsglEnd()\n");
+  fs.writeFileSync(path.join(scratch, "huge.txt"), "");
+  fs.truncateSync(path.join(scratch, "huge.txt"), 100 << 20);
+  const page = await open(t, "?test", { width: 960, height: 540 });
+  await page.click("#edit");
+  const builtin = await page.inputValue("#text");
+  assert.match(builtin, /^perspective: 45,3,90 lookat=22/m);
+
+  const lines = builtin.split(/\r?\n/);
+  lines.splice(2, 0, "frobnicate");
+  await page.fill("#text", lines.join("\n"));
+  await page.click("#messages li:text('3: unrecognised mobile command')");
+  assert.deepEqual(await page.$eval("#text", area => area.value.slice(area.selectionStart, area.selectionEnd)), "frobnicate");
+  await page.screenshot({ path: path.join(site, "..", "web-page.png") }); // README's picture
+  await page.fill("#text", "end 2: desc=0 mass=1 radius=1 above=1 string=1\n");
+  await page.waitForSelector("#messages li:text-is('item1 undefined')");
+  assert.ok(census(await read(page)).green > 30, "the last good mobile went");
+
+  await page.setInputFiles("#file", path.join(scratch, "huge.txt"));
+  await page.waitForSelector("#status:text('huge.txt: too large')");
+  assert.equal(await page.inputValue("#text"), "end 2: desc=0 mass=1 radius=1 above=1 string=1\n");
+
+  await page.setInputFiles("#file", path.join(scratch, "red.txt"));
+  await page.waitForFunction(() => document.querySelectorAll("#messages li").length === 0);
+  const red = census(await read(page));
+  assert.ok(red.red > 1000 && red.green === 0, JSON.stringify(red));
+});
+
+test("a description URL is read from this site only", async t => {
+  fs.writeFileSync(path.join(scratch, "broken.txt"), "frobnicate\n");
+  const page = await open(t, "?test&description=scratch/broken.txt");
+  await page.click("#edit");
+  await page.waitForSelector("#messages li:text('1: unrecognised mobile command')");
+  const other = await open(t, "?test&description=http://example.invalid/mobile.txt");
+  await other.waitForSelector("#status:text('not on this site')", { state: "attached" });
+});
