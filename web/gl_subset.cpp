@@ -28,6 +28,8 @@ struct GlSubset {
     MatrixStack modelView;
     MatrixStack projection;
     MatrixStack* current;
+    float modelViewProjection[16]; // the two tops multiplied, once per change
+    bool modelViewProjectionStale;
     float colour[3];
     GLenum primitive;                   // while inside glBegin/glEnd; 0 outside
     float pending[4][kFloatsPerVertex]; // the primitive being assembled
@@ -50,24 +52,30 @@ void Init() {
     LoadIdentity(gl.modelView.m[0]);
     LoadIdentity(gl.projection.m[0]);
     gl.current = &gl.modelView;
+    gl.modelViewProjectionStale = true;
     gl.colour[0] = gl.colour[1] = gl.colour[2] = 1;
     gl.frame.depthFunc = GL_LESS;
 }
 
+// The current matrix, about to be changed.
 float* Top() {
     Init();
+    gl.modelViewProjectionStale = true;
     return gl.current->m[gl.current->top];
 }
 
-// top := top * b, both column-major.
-void MultiplyTop(const float* b) {
-    float* a = Top();
+// a := a * b, both column-major.
+void Multiply(float* a, const float* b) {
     float r[16];
     for (int column = 0; column < 4; column++)
         for (int row = 0; row < 4; row++)
             r[column * 4 + row] = a[row] * b[column * 4] + a[4 + row] * b[column * 4 + 1] +
                                   a[8 + row] * b[column * 4 + 2] + a[12 + row] * b[column * 4 + 3];
     memcpy(a, r, sizeof r);
+}
+
+void MultiplyTop(const float* b) {
+    Multiply(Top(), b);
 }
 
 void Transform(const float* m, const float in[4], float out[4]) {
@@ -164,6 +172,7 @@ void glLoadIdentity() {
 
 void glPushMatrix() {
     Init();
+    gl.modelViewProjectionStale = true;
     MatrixStack& stack = *gl.current;
     if (stack.top + 1 >= kStackDepth)
         return;
@@ -173,6 +182,7 @@ void glPushMatrix() {
 
 void glPopMatrix() {
     Init();
+    gl.modelViewProjectionStale = true;
     MatrixStack& stack = *gl.current;
     if (stack.top > 0)
         stack.top--;
@@ -234,11 +244,16 @@ void glEnd() {
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
     if (gl.primitive != GL_TRIANGLES && gl.primitive != GL_QUADS && gl.primitive != GL_LINES)
         return;
+    // One product of the two matrices per change, as OpenGL itself keeps it,
+    // rather than two transforms per vertex.
+    if (gl.modelViewProjectionStale) {
+        memcpy(gl.modelViewProjection, gl.projection.m[gl.projection.top], sizeof(float) * 16);
+        Multiply(gl.modelViewProjection, gl.modelView.m[gl.modelView.top]);
+        gl.modelViewProjectionStale = false;
+    }
     const float object[4] = {x, y, z, 1};
-    float eye[4];
-    Transform(gl.modelView.m[gl.modelView.top], object, eye);
     float* vertex = gl.pending[gl.pendingCount++];
-    Transform(gl.projection.m[gl.projection.top], eye, vertex);
+    Transform(gl.modelViewProjection, object, vertex);
     memcpy(vertex + 4, gl.colour, sizeof gl.colour);
 
     const float(*p)[kFloatsPerVertex] = gl.pending;

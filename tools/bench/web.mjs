@@ -1,0 +1,156 @@
+// The page against its floors in Debian's headless Chromium (software
+// WebGL), printed as the bench report's rows and RESULT lines:
+//   start: navigation to the first frame shown, against a page that only
+//          clears a WebGL canvas;
+//   cpu:   the CPU time of all the browser's processes per frame at 20 frames
+//          a second (the page's cost to the machine: script, WebGL and its
+//          software rasteriser, compositing), against a page drawing the same
+//          frames from flat arrays; the page's main-thread task time beside it;
+//   size:  index.html, hangingmobile.js and hangingmobile.wasm together.
+//
+//   node tools/bench/web.mjs SITE [SECONDS] [ROUNDS] [STARTS]
+import fs from "node:fs";
+import http from "node:http";
+import path from "node:path";
+import { createRequire } from "node:module";
+
+const require = createRequire(new URL("../../tests/web/", import.meta.url));
+const { chromium } = require("playwright-core");
+const [site, seconds = "10", rounds = "5", starts = "11"] = process.argv.slice(2);
+const floorPage = new URL("web_floor.html", import.meta.url).pathname;
+const kinds = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm" };
+
+const server = http.createServer((request, response) => {
+  const name = new URL(request.url, "http://x").pathname;
+  const file = name === "/floor.html" ? floorPage : path.join(site, name === "/" ? "index.html" : name);
+  fs.readFile(file, (error, data) => {
+    response.writeHead(error ? 404 : 200, { "Content-Type": kinds[path.extname(file)] || "application/octet-stream" });
+    response.end(error ? undefined : data);
+  });
+}).listen(0, "127.0.0.1");
+await new Promise(resolve => server.on("listening", resolve));
+const base = `http://127.0.0.1:${server.address().port}/`;
+const browser = await chromium.launch({ executablePath: "/usr/bin/chromium", args: [
+  "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-first-run",
+  "--disable-background-networking", "--disable-component-update", "--disable-sync", "--disable-quic"] });
+const browserCdp = await browser.newBrowserCDPSession();
+const viewport = { width: 800, height: 600 };
+const median = values => {
+  const v = [...values].sort((a, b) => a - b);
+  return v.length % 2 ? v[(v.length - 1) / 2] : (v[v.length / 2 - 1] + v[v.length / 2]) / 2;
+};
+const fail = why => { console.error("bench: web: " + why); process.exit(1); };
+
+// Milliseconds from navigation to the first frame, in a fresh context (no cache).
+async function startTime(url) {
+  const context = await browser.newContext({ viewport });
+  const page = await context.newPage();
+  await page.goto(url);
+  const at = await page.waitForFunction(() => performance.getEntriesByName("first-frame")[0]?.startTime,
+                                        null, { timeout: 30000 });
+  const value = await at.jsonValue();
+  await context.close();
+  return value;
+}
+
+// The page's own frames, as the arrays its module made, for the floor.
+async function recordFrames(count) {
+  const page = await browser.newPage({ viewport });
+  await page.goto(base + "?test");
+  await page.waitForSelector("body[data-ready=yes]", { state: "attached" });
+  const frames = await page.evaluate(count => {
+    const encode = (pointer, vertices) => {
+      const bytes = Module.HEAPU8.subarray(pointer, pointer + vertices * 28);
+      let binary = "";
+      for (let i = 0; i < bytes.length; i += 0x8000) binary += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+      return btoa(binary);
+    };
+    window.hangingMobile.hold(1000);
+    window.hangingMobile.restart(Module._WebDefaultLatitude(), Module._WebDefaultLongitude());
+    const out = [];
+    for (let i = 0; i < count; i++) {
+      window.hangingMobile.hold(1000 + i * Module._WebFrameMilliseconds());
+      const at = Module._WebDrawFrame(innerWidth, innerHeight) >> 2, u32 = Module.HEAPU32;
+      out.push({ triangles: encode(u32[at + 11], u32[at + 10]), lines: encode(u32[at + 13], u32[at + 12]) });
+    }
+    return out;
+  }, count);
+  await page.close();
+  return frames;
+}
+
+// Main-thread task seconds and frames over `seconds`, after a second to settle.
+async function cpuPerFrame(url, frames) {
+  const page = await browser.newPage({ viewport });
+  const cdp = await page.context().newCDPSession(page);
+  await cdp.send("Performance.enable");
+  await page.goto(url);
+  if (frames) {
+    await page.evaluate(frames => {
+      const decode = text => {
+        const binary = atob(text), bytes = new Uint8Array(binary.length);
+        for (let i = 0; i < binary.length; i++) bytes[i] = binary.charCodeAt(i);
+        return new Float32Array(bytes.buffer);
+      };
+      window.startFloor(frames.map(f => ({ triangles: decode(f.triangles), lines: decode(f.lines) })));
+    }, frames);
+  } else {
+    await page.waitForSelector("body[data-ready=yes]", { state: "attached" });
+    await page.evaluate(() => {
+      window.floorFrames = 0;
+      const draw = Module._WebDrawFrame;
+      Module._WebDrawFrame = (...size) => (window.floorFrames++, draw(...size));
+    });
+  }
+  await page.waitForTimeout(1000);
+  const sample = async () => {
+    const { metrics } = await cdp.send("Performance.getMetrics");
+    const task = metrics.find(m => m.name === "TaskDuration")?.value;
+    const { processInfo } = await browserCdp.send("SystemInfo.getProcessInfo");
+    const all = processInfo.reduce((sum, p) => sum + p.cpuTime, 0);
+    return { task, all, frames: await page.evaluate(() => window.floorFrames) };
+  };
+  const first = await sample();
+  await page.waitForTimeout(Number(seconds) * 1000);
+  const last = await sample();
+  await page.close();
+  const frameCount = last.frames - first.frames;
+  if (!(last.task > first.task) || frameCount < Number(seconds) * 10) fail(`too few frames or no task time from ${url}`);
+  return [(last.task - first.task) * 1000 / frameCount, (last.all - first.all) * 1000 / frameCount];
+}
+
+const startsOurs = [], startsFloor = [];
+for (let i = 0; i < Number(starts); i++) {
+  startsOurs.push(await startTime(base));
+  startsFloor.push(await startTime(base + "floor.html?clear"));
+}
+const recorded = await recordFrames(100);
+const cpuOurs = [], cpuFloor = [];
+for (let i = 0; i < Number(rounds); i++) {
+  cpuOurs.push(await cpuPerFrame(base, null));
+  cpuFloor.push(await cpuPerFrame(base + "floor.html", recorded));
+}
+await browser.close();
+server.close();
+
+const size = ["index.html", "hangingmobile.js", "hangingmobile.wasm"].map(f => fs.statSync(path.join(site, f)).size);
+const total = size.reduce((a, b) => a + b, 0);
+const start = [median(startsOurs), median(startsFloor)];
+const cpu = [median(cpuOurs.map(c => c[1])), median(cpuFloor.map(c => c[1]))];
+const main = [median(cpuOurs.map(c => c[0])), median(cpuFloor.map(c => c[0]))];
+const ratio = (cpu[0] / cpu[1]).toFixed(2);
+const verdict = (value, goal) => (value <= goal ? "ok" : "OVER");
+console.log(`| | ours | floor |
+|---|---|---|
+| navigation to first frame, ms (median of ${starts}) | ${start[0].toFixed(1)} | ${start[1].toFixed(1)} |
+| CPU time of all the browser's processes per frame, ms (median of ${rounds} runs of ${seconds} s) | ${cpu[0].toFixed(2)} | ${cpu[1].toFixed(2)} |
+| of which the page's main thread (task time), ms | ${main[0].toFixed(3)} | ${main[1].toFixed(3)} |
+
+Sizes: index.html ${size[0]}, hangingmobile.js ${size[1]}, hangingmobile.wasm ${size[2]} bytes.
+Start samples, ours: ${startsOurs.map(v => v.toFixed(0)).join(" ")}; floor: ${startsFloor.map(v => v.toFixed(0)).join(" ")}.
+CPU samples (all processes / main thread, ms per frame), ours: ${cpuOurs.map(v => v[1].toFixed(2) + "/" + v[0].toFixed(3)).join(" ")}; floor: ${cpuFloor.map(v => v[1].toFixed(2) + "/" + v[0].toFixed(3)).join(" ")}.
+
+RESULT web-start: ours ${start[0].toFixed(0)} ms, floor ${start[1].toFixed(0)} ms (a figure, no goal)
+RESULT web-cpu: ours / floor = ${ratio} (main thread alone ${(main[0] / main[1]).toFixed(2)}; goal <= 1.10) ${verdict(Number(ratio), 1.1)}
+RESULT web-size: ${(total / 1024).toFixed(0)} KB (goal <= 400 KB) ${verdict(total, 400 * 1024)}
+`);
