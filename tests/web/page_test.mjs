@@ -105,11 +105,10 @@ test("the page shows the mobile, moving, and draws nothing while hidden", async 
     const hidden = count;
     Object.defineProperty(document, "hidden", { value: false, configurable: true });
     document.dispatchEvent(new Event("visibilitychange"));
-    await new Promise(resolve => setTimeout(resolve, 500));
+    while (count < 2) await new Promise(resolve => setTimeout(resolve, 50)); // the test's timeout bounds it
     return [hidden, count];
   });
   assert.equal(frames[0], 0, "frames while hidden");
-  assert.ok(frames[1] >= 2, "frames once shown again");
 });
 
 // The same frame as the off-screen snapshot tool's: the same parse, clock and
