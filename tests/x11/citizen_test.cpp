@@ -219,7 +219,7 @@ TEST_F(Citizen, APipeSwappedInForTheWatchedFileNeverHangsIt) {
     // The file lies some 1,700 folders deep: every look at its name and every
     // open walks them all, which widens the moment between a look and the
     // open after it from microseconds to a good part of a millisecond.
-    std::string folder = testing::TempDir() + "deep";
+    std::string folder = ScratchPath("deep");
     mkdir(folder.c_str(), 0700);
     while (folder.size() < 3500) {
         folder += "/d";
@@ -262,7 +262,7 @@ TEST_F(Citizen, APipeSwappedInForTheWatchedFileNeverHangsIt) {
 
     // At the start, a pipe is refused at once.
     Kill(program);
-    std::string pipe = testing::TempDir() + "swapped.fifo";
+    std::string pipe = ScratchPath("swapped.fifo");
     unlink(pipe.c_str());
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     Start({"--window-id", HexId(window), "--description", pipe});
@@ -272,7 +272,7 @@ TEST_F(Citizen, APipeSwappedInForTheWatchedFileNeverHangsIt) {
 
 TEST_F(Citizen, AFileItCannotReadIsToldWithTheSystemsReason) {
     Window window = MakeWindow(320, 240);
-    std::string loop = testing::TempDir() + "loop.txt";
+    std::string loop = ScratchPath("loop.txt");
     unlink(loop.c_str());
     ASSERT_EQ(symlink(loop.c_str(), loop.c_str()), 0);
     Start({"--window-id", HexId(window), "--description", loop});

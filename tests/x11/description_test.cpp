@@ -96,7 +96,7 @@ TEST_F(Description, AWatchedFileIsReadWhileTheWindowIsUnmapped) {
 }
 
 TEST_F(Description, WatchedFileShowsEachGoodReadingAndKeepsTheLastOne) {
-    std::string path = testing::TempDir() + "watched.txt";
+    std::string path = ScratchPath("watched.txt");
     unlink(path.c_str());
     Start({"--description", path, "--watch"});
     // Not there yet: said once, however often it is looked for.

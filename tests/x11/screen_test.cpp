@@ -179,7 +179,7 @@ TEST_F(Screen, BadWindowsAndOptionsEndWithOneLine) {
         {{"--window-id", "0x7fffff0"}, {}, "is no window"},
         {{}, {"XSCREENSAVER_WINDOW=12345678"}, "is no window"},
         {{}, {"XSCREENSAVER_WINDOW=window"}, "is no window id"},
-        {{"--description", testing::TempDir() + "missing.txt"}, {}, "cannot read"},
+        {{"--description", ScratchPath("missing.txt")}, {}, "cannot read"},
         {{"--description", testing::TempDir()}, {}, "cannot read"},
         {{"--delay", "fast"}, {}, "--delay wants"},
     };

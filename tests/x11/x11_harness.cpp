@@ -5,6 +5,7 @@
 
 #include <X11/Xutil.h>
 #include <fcntl.h>
+#include <ftw.h>
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -178,8 +179,28 @@ std::string CheckerPath() {
     return MOBILECHECK;
 }
 
+static int RemoveEntry(const char* path, const struct stat*, int, FTW*) {
+    return remove(path);
+}
+
+static char scratch[] = "/tmp/hm-x11-XXXXXX";
+
+static void RemoveScratch() {
+    nftw(scratch, RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+std::string ScratchPath(const std::string& name) {
+    static bool made = false;
+    if (!made) {
+        made = mkdtemp(scratch) != nullptr;
+        if (made)
+            atexit(RemoveScratch);
+    }
+    return std::string(scratch) + "/" + name;
+}
+
 std::string WriteFile(const std::string& name, const std::string& text) {
-    std::string path = testing::TempDir() + name;
+    std::string path = ScratchPath(name);
     std::string temporary = path + ".new";
     FILE* file = fopen(temporary.c_str(), "wb");
     fwrite(text.data(), 1, text.size(), file);

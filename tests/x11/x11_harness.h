@@ -44,6 +44,10 @@ bool PollUntil(double seconds, const std::function<bool()>& condition);
 // Where the real program and the checker are, and a scratch folder.
 std::string ProgramPath();
 std::string CheckerPath();
+// A path in this test process's own folder, so that runs side by side (the
+// plain and the sanitized build, two checkouts) never share a file.
+std::string ScratchPath(const std::string& name);
+
 std::string WriteFile(const std::string& name, const std::string& text);
 // A description: a board of one colour ("R,G,B") facing the camera at
 // longitude 90, hardly twisting, on the built-in sky.
