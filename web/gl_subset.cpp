@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "scene/gl.h"
+#include "scene/glu_matrices.h"
 
 namespace {
 
@@ -273,51 +274,27 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
     gl.pendingCount = 0;
 }
 
+// The host's GLU: the same matrices, multiplied onto ours.
+static void MultiplyTopDouble(const double m[16]) {
+    float f[16];
+    for (int i = 0; i < 16; i++)
+        f[i] = (float)m[i];
+    MultiplyTop(f);
+}
+
 void APIENTRY gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
-    double radians = fovy / 2 * M_PI / 180;
-    double depth = zFar - zNear;
-    double sine = sin(radians);
-    if (depth == 0 || sine == 0 || aspect == 0)
-        return;
-    double cotangent = cos(radians) / sine;
-    float m[16] = {};
-    m[0] = (float)(cotangent / aspect);
-    m[5] = (float)cotangent;
-    m[10] = (float)(-(zFar + zNear) / depth);
-    m[11] = -1;
-    m[14] = (float)(-2 * zNear * zFar / depth);
-    MultiplyTop(m);
-}
-
-static void Normalise(float v[3]) {
-    float length = sqrtf(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-    if (length == 0)
-        return;
-    v[0] /= length;
-    v[1] /= length;
-    v[2] /= length;
-}
-
-static void Cross(const float a[3], const float b[3], float out[3]) {
-    out[0] = a[1] * b[2] - a[2] * b[1];
-    out[1] = a[2] * b[0] - a[0] * b[2];
-    out[2] = a[0] * b[1] - a[1] * b[0];
+    double m[16];
+    if (PerspectiveMatrix(fovy, aspect, zNear, zFar, m))
+        MultiplyTopDouble(m);
 }
 
 void APIENTRY gluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX,
                         GLdouble centreY, GLdouble centreZ, GLdouble upX, GLdouble upY,
                         GLdouble upZ) {
-    float forward[3] = {(float)(centreX - eyeX), (float)(centreY - eyeY), (float)(centreZ - eyeZ)};
-    float up[3] = {(float)upX, (float)upY, (float)upZ};
-    float side[3];
-    Normalise(forward);
-    Cross(forward, up, side);
-    Normalise(side);
-    Cross(side, forward, up);
-    const float m[16] = {
-        side[0], up[0], -forward[0], 0, side[1], up[1], -forward[1], 0,
-        side[2], up[2], -forward[2], 0, 0,       0,     0,           1,
-    };
-    MultiplyTop(m);
+    const double eye[3] = {eyeX, eyeY, eyeZ}, centre[3] = {centreX, centreY, centreZ},
+                 up[3] = {upX, upY, upZ};
+    double m[16];
+    LookAtRotation(eye, centre, up, m);
+    MultiplyTopDouble(m);
     glTranslatef((float)-eyeX, (float)-eyeY, (float)-eyeZ);
 }
