@@ -26,10 +26,19 @@ struct PowerSetting {
 typedef void*(WINAPI* RegisterProc)(HANDLE, const GUID*, DWORD);
 typedef BOOL(WINAPI* UnregisterProc)(void*);
 
-void* registration = nullptr;
+// Both are asked for: a system may accept the newer one and never report
+// it (the older one then still does), and one that knows both reports both,
+// which is harmless.
+const GUID* const kDisplayStates[] = {&kConsoleDisplayState, &kMonitorPowerOn};
+const int kDisplayStateCount = sizeof kDisplayStates / sizeof kDisplayStates[0];
+void* registrations[kDisplayStateCount] = {};
+
+POINT cursorWhenOff; // mouse travel from here shows that the display is seen
 
 // The frames' timers follow the display, so that nothing runs while it is off.
 void SetDisplayOff(bool off) {
+    if (off && !host.displayOff)
+        GetCursorPos(&cursorWhenOff);
     host.displayOff = off;
     for (uint32_t i = 0; i < host.scenes.count; i++)
         if (host.scenes[i])
@@ -50,26 +59,45 @@ void OnMonitorPower(LPARAM state) {
         SetDisplayOff(false);
 }
 
+void OnDisplaySeen() {
+    if (host.displayOff)
+        SetDisplayOff(false);
+}
+
+void OnCursorMessage() {
+    POINT cursor;
+    if (host.displayOff && GetCursorPos(&cursor) &&
+        (cursor.x != cursorWhenOff.x || cursor.y != cursorWhenOff.y))
+        SetDisplayOff(false);
+}
+
+void OnDialogEnded() {
+    OnDisplaySeen();
+    for (uint32_t i = 0; i < host.scenes.count; i++)
+        if (host.scenes[i])
+            InvalidateRect(host.scenes[i]->window, nullptr, FALSE);
+}
+
 void ListenForDisplayPower(HWND window) {
-    if (registration)
-        return;
+#ifdef HM_WITHOUT_POWER_NOTIFICATION
+    // A test copy of the saver stands for a system that sends none.
+    return;
+#endif
     RegisterProc registerFor =
         (RegisterProc)(void*)User32Function("RegisterPowerSettingNotification");
-    if (!registerFor)
-        return;
-    registration = registerFor(window, &kConsoleDisplayState, kNotifyWindowHandle);
-    if (!registration)
-        registration = registerFor(window, &kMonitorPowerOn, kNotifyWindowHandle);
+    for (int i = 0; registerFor && i < kDisplayStateCount; i++)
+        if (!registrations[i])
+            registrations[i] = registerFor(window, kDisplayStates[i], kNotifyWindowHandle);
 }
 
 void StopListeningForDisplayPower() {
-    if (!registration)
-        return;
     UnregisterProc unregister =
         (UnregisterProc)(void*)User32Function("UnregisterPowerSettingNotification");
-    if (unregister)
-        unregister(registration);
-    registration = nullptr;
+    for (void*& registration : registrations) {
+        if (registration && unregister)
+            unregister(registration);
+        registration = nullptr;
+    }
 }
 
 bool OnPowerBroadcast(WPARAM event, LPARAM data) {

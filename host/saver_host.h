@@ -31,16 +31,23 @@ struct SystemSaverSettings {
     int32_t hotCornerService; // what the hot-corner agent's detection returned; 0 without one
 };
 
+// A monitor that a full-screen window is made for: where it was then, and
+// the system's handle for it (null where the system names no monitors).
+struct SaverMonitor {
+    RECT rect;
+    HMONITOR handle;
+};
+
 struct SaverHost {
     HINSTANCE instance;
     char saverName[260];
     SaverMode mode;
 
-    DWORD startTick;           // when the full-screen windows were created
-    POINT referenceCursor;     // mouse travel is measured from here
-    Table<RECT> monitors;      // primary first
-    bool simulatedMonitors;    // monitors are parts of the one screen, for trying
-    Table<SaverScene*> scenes; // of the live saver windows, in creation order; null when gone
+    DWORD startTick;              // when the full-screen windows were created
+    POINT referenceCursor;        // mouse travel is measured from here
+    Table<SaverMonitor> monitors; // primary first
+    bool simulatedMonitors;       // monitors are parts of the one screen, for trying
+    Table<SaverScene*> scenes;    // of the live saver windows, in creation order; null when gone
 
     bool closeRequested;     // a saver window asked itself to close
     bool dismissalSuspended; // password dialog up or display mode changing

@@ -146,6 +146,7 @@ static void OnClose(HWND window, int32_t windowIndex) {
         bool passed = VerifySaverPassword(window);
         host.dismissalSuspended = false;
         SendMessageA(window, WM_SETCURSOR, 0, 0);
+        OnDialogEnded();
         // Mouse travel during the dialog must not dismiss again by itself.
         GetCursorPos(&host.referenceCursor);
         if (!passed) {
@@ -160,9 +161,9 @@ static void OnClose(HWND window, int32_t windowIndex) {
 // A full-screen window keeps covering its monitor in device pixels: the
 // rectangle the system suggests for the new DPI would keep the window's
 // logical size and so leave part of the monitor bare, or reach onto the next.
-// The monitor is asked for again rather than remembered from start, since a
-// display-mode change (such as the switch to the faster mode) may be what
-// changed the DPI.
+// The window's own monitor is asked for its rectangle again rather than
+// the rectangle remembered from start, since a display-mode change (such as
+// the switch to the faster mode) may be what changed the DPI.
 static void OnDpiChanged(HWND window, int32_t windowIndex) {
     if (windowIndex < 0)
         return;
@@ -215,9 +216,29 @@ static void OnDestroy(HWND window, int32_t windowIndex, SaverScene* scene) {
         PostQuitMessage(0);
 }
 
+// Input shows that somebody sees the display, whether or not it ends the
+// saver: a camera key, the mouse within the threshold, anything in the
+// preview or while debugging must not leave the frames stopped.
+static void NoteInput(UINT message) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_MOUSEWHEEL:
+        OnDisplaySeen();
+        break;
+    case WM_MOUSEMOVE:
+        OnCursorMessage();
+        break;
+    }
+}
+
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     int32_t windowIndex = (int32_t)GetWindowLongA(window, 0);
     SaverScene* scene = (SaverScene*)GetWindowLongPtrA(window, GWLP_USERDATA);
+    NoteInput(message);
 
     switch (message) {
     case WM_CREATE:

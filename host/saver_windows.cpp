@@ -6,15 +6,17 @@
 #include "host/startup.h"
 #include "mobile/platform.h"
 
-BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT rect, LPARAM) {
+BOOL CALLBACK CollectMonitor(HMONITOR handle, HDC, LPRECT rect, LPARAM) {
+    SaverMonitor monitor = {*rect, handle};
     if (rect->left == 0 && rect->top == 0) {
         if (TableReserve(host.monitors, host.monitors.count + 1)) {
-            memmove(&host.monitors[1], &host.monitors[0], host.monitors.count * sizeof(RECT));
-            host.monitors[0] = *rect;
+            memmove(&host.monitors[1], &host.monitors[0],
+                    host.monitors.count * sizeof(SaverMonitor));
+            host.monitors[0] = monitor;
             host.monitors.count++;
         }
     } else {
-        TablePush(host.monitors, *rect);
+        TablePush(host.monitors, monitor);
     }
     return TRUE;
 }
@@ -31,7 +33,7 @@ void CollectMonitors(bool simulateMonitors) {
         LONG q = width / 4, t = 2 * width / 3;
         RECT simulated[3] = {{q, q, t, t}, {0, q, q, 2 * q}, {t, 2 * t - width, width, t}};
         for (RECT& rect : simulated)
-            TablePush(host.monitors, rect);
+            TablePush(host.monitors, SaverMonitor{rect, nullptr});
     } else if (GetSystemMetrics(SM_CMONITORS) > 1) {
         // Looked up by name: systems before it have no such function.
         HMODULE user32 = LoadLibraryA("user32.dll");
@@ -45,7 +47,7 @@ void CollectMonitors(bool simulateMonitors) {
     }
     if (host.monitors.count == 0) {
         RECT screen = {0, 0, width, GetSystemMetrics(SM_CYSCREEN)};
-        TablePush(host.monitors, screen);
+        TablePush(host.monitors, SaverMonitor{screen, nullptr});
     }
 }
 
@@ -53,23 +55,34 @@ typedef HMONITOR(WINAPI* MonitorFromWindowProc)(HWND, DWORD);
 typedef BOOL(WINAPI* GetMonitorInfoProc)(HMONITOR, LPMONITORINFO);
 
 RECT CurrentMonitorRect(HWND window, int32_t windowIndex) {
-    if (host.simulatedMonitors && windowIndex >= 0 && (uint32_t)windowIndex < host.monitors.count)
-        return host.monitors[windowIndex];
+    const SaverMonitor* made = windowIndex >= 0 && (uint32_t)windowIndex < host.monitors.count
+                                   ? &host.monitors[windowIndex]
+                                   : nullptr;
+    if (made && host.simulatedMonitors)
+        return made->rect;
     // The whole screen as it is now, where the system cannot name monitors.
     RECT rect = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     // Looked up by name, like EnumDisplayMonitors: older systems lack them.
     HMODULE user32 = LoadLibraryA("user32.dll");
     if (!user32)
-        return rect;
+        return made ? made->rect : rect;
     MonitorFromWindowProc monitorFrom =
         (MonitorFromWindowProc)(void*)GetProcAddress(user32, "MonitorFromWindow");
     GetMonitorInfoProc monitorInfo =
         (GetMonitorInfoProc)(void*)GetProcAddress(user32, "GetMonitorInfoA");
-    HMONITOR monitor = monitorFrom ? monitorFrom(window, MONITOR_DEFAULTTONEAREST) : nullptr;
     MONITORINFO info = {};
     info.cbSize = sizeof info;
-    if (monitor && monitorInfo && monitorInfo(monitor, &info))
-        rect = info.rcMonitor;
+    if (made && made->handle) {
+        // The window's own monitor, wherever the window is now: the nearest
+        // one may be another's (the system moves windows off a monitor that
+        // goes), and an owned window there would stay above its owner. A
+        // monitor that is gone leaves the window where it was made.
+        rect = monitorInfo && monitorInfo(made->handle, &info) ? info.rcMonitor : made->rect;
+    } else {
+        HMONITOR monitor = monitorFrom ? monitorFrom(window, MONITOR_DEFAULTTONEAREST) : nullptr;
+        if (monitor && monitorInfo && monitorInfo(monitor, &info))
+            rect = info.rcMonitor;
+    }
     FreeLibrary(user32);
     return rect;
 }
@@ -94,7 +107,7 @@ static HWND CreateFullScreenWindows() {
     host.startTick = TickCount();
     HWND primary = nullptr;
     for (uint32_t i = 0; i < host.monitors.count; i++) {
-        const RECT& rect = host.monitors[i];
+        const RECT& rect = host.monitors[i].rect;
         // Created synchronously: WM_CREATE reads the index before the next turn.
         int32_t windowIndex = (int32_t)i;
         HWND window =

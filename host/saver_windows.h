@@ -15,12 +15,14 @@ BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC deviceContext, LPRECT monitor
                              LPARAM data);
 
 // Fills host.monitors: three rectangles on the primary screen when
-// simulating, else every monitor, else the one screen.
+// simulating, else every monitor with its handle, else the one screen.
 void CollectMonitors(bool simulateMonitors);
 
-// The rectangle a full-screen window should cover now. A display-mode
-// change since start (the faster mode, or the user's) moves the monitor's
-// rectangle, so it is asked for again; simulated monitors keep theirs.
+// The rectangle a full-screen window should cover now: that of the monitor
+// it was made for. A display-mode change since start (the faster mode, or
+// the user's) moves the monitor's rectangle, so it is asked for again; a
+// monitor that is gone, and simulated monitors, leave the rectangle the
+// window was made with.
 RECT CurrentMonitorRect(HWND window, int32_t windowIndex);
 
 // Where the preview child lies in its parent: at 0, 0 with the size of the

@@ -122,7 +122,7 @@ struct SheetTest : testing::Test {
     HWND ShowPage(HWND sheet, int index) {
         Send(sheet, PSM_SETCURSEL, index, 0);
         HWND page = (HWND)Send(sheet, PSM_GETCURRENTPAGEHWND);
-        robot::Pause(300);
+        EXPECT_TRUE(robot::WaitForPainted(page)) << "the page was never painted whole";
         return page;
     }
 
@@ -308,7 +308,7 @@ TEST_F(SheetTest, WithTheAgentOkWritesEveryValueOfTheGeneralPage) {
     ClickAt({topRight.left + 5, topRight.top + 5});
     HWND menu = nullptr;
     ASSERT_TRUE(robot::WaitUntil([&] { return (menu = PopupMenu()) != nullptr; }));
-    robot::Pause(200);
+    ASSERT_TRUE(robot::WaitForMenuMode(page));
     RECT rect;
     GetWindowRect(menu, &rect);
     ClickAt({(rect.left + rect.right) / 2, rect.top + (rect.bottom - rect.top) * 5 / 6}); // "Never"
@@ -368,7 +368,7 @@ TEST_F(SheetTest, OnTheWindows98FamilyTheDelayLineShowsAndTakesTypedNumbers) {
     RECT rect;
     GetWindowRect(edit, &rect);
     ClickAt({rect.left + 4, (rect.top + rect.bottom) / 2});
-    robot::Pause(200);
+    ASSERT_TRUE(robot::WaitForFocusIn(edit)) << "the click did not give the edit the keyboard";
     robot::PressKey(VK_END);
     for (int i = 0; i < 4; i++)
         robot::PressKey(VK_BACK);
@@ -400,7 +400,7 @@ TEST_F(SheetTest, AboutFromTheSystemMenuShowsTheNameAndALinkAndEndsThreeWays) {
     ASSERT_TRUE(FindHit(sheet, HTSYSMENU, &icon));
     ClickAt(icon);
     ASSERT_TRUE(robot::WaitUntil([&] { return PopupMenu() != nullptr; })) << "no system menu";
-    robot::Pause(200);
+    ASSERT_TRUE(robot::WaitForMenuMode(sheet));
     robot::PressKey(VK_END);
     robot::PressKey(VK_RETURN);
     HWND about = waitForAbout();
@@ -436,7 +436,7 @@ TEST_F(SheetTest, AboutFromTheSystemMenuShowsTheNameAndALinkAndEndsThreeWays) {
     PostMessageA(sheet, WM_SYSCOMMAND, 3500, 0);
     about = waitForAbout();
     ASSERT_NE(nullptr, about);
-    robot::Pause(200);
+    ASSERT_TRUE(robot::WaitForFocusIn(about)) << "the About box did not take the keyboard";
     robot::PressKey(VK_ESCAPE);
     EXPECT_TRUE(robot::WaitUntil([&] { return !IsWindow(about); })) << "Escape";
 

@@ -210,7 +210,7 @@ struct LayoutTest : e2e::SaverTest {
             Send(sheet, PSM_SETCURSEL, index);
             HWND page = (HWND)Send(sheet, PSM_GETCURRENTPAGEHWND);
             ASSERT_TRUE(robot::WaitUntil([&] { return IsWindowVisible(page) != FALSE; }));
-            robot::Pause(300);
+            ASSERT_TRUE(robot::WaitForPainted(page));
             (index == 0 ? sheets->general : sheets->options) = Measure(page, dpi);
             if (index == 0)
                 sheets->boxPixels = CornerBoxPixels(GetDlgItem(page, 112));
@@ -220,7 +220,7 @@ struct LayoutTest : e2e::SaverTest {
         HWND about = TopLevel("About");
         ASSERT_NE(nullptr, about) << "no About box at " << dpi << " dpi";
         SetWindowPos(about, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        robot::Pause(300);
+        ASSERT_TRUE(robot::WaitForPainted(about));
         sheets->about = Measure(about, dpi);
         Save(about, "config_about" + suffix);
         PostMessageA(about, WM_COMMAND, IDCANCEL, 0);

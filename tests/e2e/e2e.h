@@ -62,6 +62,26 @@ inline bool WaitForMobile(const RECT& area, DWORD timeoutMs = robot::kPatience) 
     return false;
 }
 
+// Switches the display off as the system does (SC_MONITORPOWER 2 to the
+// primary window) and waits until the last frame drawn has reached the
+// screen: two reads of the area a second apart are the same, `still`.
+inline bool SwitchDisplayOff(HWND primary, const RECT& area, robot::Picture* still) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(primary, WM_SYSCOMMAND, SC_MONITORPOWER, 2, SMTO_NORMAL,
+                             robot::kPatience, &result))
+        return false;
+    return robot::WaitUntil([&] {
+        *still = robot::CaptureScreen(area);
+        robot::Pause(1000);
+        return robot::CaptureScreen(area).pixels == still->pixels;
+    });
+}
+
+// Frames are drawn again: the area no longer shows `still`.
+inline bool WaitForFrames(const RECT& area, const robot::Picture& still) {
+    return robot::WaitUntil([&] { return robot::CaptureScreen(area).pixels != still.pixels; });
+}
+
 // A stored per-saver integer, or `fallback` when there is none.
 inline int StoredSetting(const char* name, int fallback) {
     DWORD value = 0;
@@ -98,9 +118,11 @@ struct SaverTest : testing::Test {
 
     // Starts the saver with the arguments and waits for `count` top-level
     // saver windows; fails the test when they do not come.
-    std::vector<HWND> StartSaver(const std::string& arguments, size_t count = 1) {
+    std::vector<HWND> StartSaver(const std::string& arguments, size_t count = 1,
+                                 const std::string& program = robot::SaverPath()) {
         std::vector<HWND> windows;
-        EXPECT_TRUE(robot::Start(saver, arguments)) << robot::SaverPath();
+        EXPECT_TRUE(robot::StartProgram(saver, program, "\"" + program + "\" " + arguments))
+            << program;
         EXPECT_TRUE(robot::WaitForTopLevelWindows(saver.id, kSaverClassName, count, &windows))
             << arguments << ": " << windows.size() << " saver windows";
         return windows;

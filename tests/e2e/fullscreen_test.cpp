@@ -1,5 +1,7 @@
 // The full-screen saver (/s) driven from outside: its window, what it shows,
 // what ends it and what does not.
+#include <string.h>
+
 #include "tests/e2e/e2e.h"
 
 namespace {
@@ -16,8 +18,9 @@ struct FullScreenTest : SaverTest {
 
     // Starts /s and waits until its window has the keyboard: input sent
     // through the system then reaches it.
-    void StartFullScreen(const char* arguments = "/s") {
-        std::vector<HWND> windows = StartSaver(arguments);
+    void StartFullScreen(const char* arguments = "/s",
+                         const std::string& program = robot::SaverPath()) {
+        std::vector<HWND> windows = StartSaver(arguments, 1, program);
         ASSERT_EQ(1u, windows.size());
         primary = windows[0];
         ASSERT_TRUE(robot::WaitUntil([&] { return GetForegroundWindow() == primary; }))
@@ -198,6 +201,42 @@ TEST_F(FullScreenTest, FramesStopWhileTheDisplayIsOffAndComeBackWithIt) {
     }
     ExpectStillRunning("the display back on");
 }
+
+// Older systems say nothing when input wakes the display, and a system may
+// take the registration for the notification and never send it (Wine
+// does): input the saver outlives shows that the display is on, and the
+// frames come back. The copy in without-notification\ registers for none.
+struct WakeTest : FullScreenTest, testing::WithParamInterface<const char*> {
+    RECT screen = Rect(0, 0, kScreenWidth, kScreenHeight);
+    robot::Picture still;
+
+    void StartAndSwitchTheDisplayOff() {
+        std::string copy = robot::OwnFolder() + "without-notification\\HangingMobile.scr";
+        StartFullScreen("/s", strcmp(GetParam(), "shipped") == 0 ? robot::SaverPath() : copy);
+        ASSERT_TRUE(WaitForMobile(screen));
+        ASSERT_TRUE(SwitchDisplayOff(primary, screen, &still)) << "frames with the display off";
+    }
+};
+
+TEST_P(WakeTest, ACameraKeyBringsTheFramesBackWithTheCameraTurned) {
+    ASSERT_NO_FATAL_FAILURE(StartAndSwitchTheDisplayOff());
+    robot::PressKey(VK_RIGHT);
+    EXPECT_TRUE(WaitForFrames(screen, still)) << "no frames after a camera key";
+    EXPECT_TRUE(robot::WaitUntil([] { return StoredSetting("longitude", -1) == 1; }));
+    EXPECT_TRUE(robot::Running(saver));
+}
+
+TEST_P(WakeTest, MouseTravelWithinTheThresholdBringsTheFramesBack) {
+    ASSERT_NO_FATAL_FAILURE(StartAndSwitchTheDisplayOff());
+    robot::MoveCursor(kHome.x + 20, kHome.y - 20);
+    EXPECT_TRUE(WaitForFrames(screen, still)) << "no frames after the mouse moved";
+    EXPECT_TRUE(robot::Running(saver));
+}
+
+INSTANTIATE_TEST_SUITE_P(Saver, WakeTest, testing::Values("shipped", "without_notification"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param);
+                         });
 
 TEST_F(FullScreenTest, LosingActivationToAnotherProgramEndsTheSaver) {
     StartFullScreen();

@@ -7,11 +7,13 @@
 //
 // With --dpi the prefix must be set to that DPI: the monitors and windows
 // are still measured in device pixels.
-#include "tests/e2e/e2e.h"
-
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include "host/dpi_messages.h"
+#include "tests/e2e/e2e.h"
+#include "tests/robot/window_text.h"
 
 namespace {
 
@@ -121,6 +123,26 @@ TEST_F(TwoMonitorsTest, TheMobileShowsOnThePrimaryAndTheOtherMonitorStaysBlack) 
     })) << "the primary stands still";
     EXPECT_EQ(0u, robot::CountOtherThan(robot::CaptureScreen(layout.other), kBlack))
         << "the other monitor stays black while the primary draws";
+}
+
+// When a monitor goes, the system moves its windows onto one that stays,
+// and a new DPI may follow. The other monitor's window, owned by the
+// primary, would stay above it there: it goes back to its own monitor. The
+// test moves it onto the primary's monitor, as the system would.
+TEST_F(TwoMonitorsTest, ADpiChangeTakesTheOtherWindowBackToItsOwnMonitor) {
+    StartOnBothMonitors();
+    SetWindowPos(windows[1], nullptr, layout.primary.left + 10, layout.primary.top + 10, 300, 200,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(robot::WaitUntil([&] {
+        RECT rect = robot::Describe(windows[1]).rect;
+        return rect.left == layout.primary.left + 10 && rect.right - rect.left == 300;
+    })) << Show(robot::Describe(windows[1]).rect);
+    robot::Send(windows[1], WM_DPICHANGED, MAKEWPARAM(120, 120));
+    EXPECT_TRUE(robot::WaitUntil([&] {
+        return SameRect(layout.other, robot::Describe(windows[1]).rect);
+    })) << Show(robot::Describe(windows[1]).rect);
+    RECT overlap, other = robot::Describe(windows[1]).rect;
+    EXPECT_FALSE(IntersectRect(&overlap, &layout.primary, &other)) << Show(other);
 }
 
 TEST_F(TwoMonitorsTest, ACursorCrossingToTheOtherMonitorEndsTheSaver) {

@@ -119,6 +119,25 @@ TEST_F(PasswordTest, ARefusedPasswordAfterTheDelayKeepsEveryWindowRunning) {
     EXPECT_TRUE(robot::Running(saver));
 }
 
+// Somebody answered the dialog, so the display is on after it whatever the
+// system said. The refused close request stands, so a WM_CLOSE asks again
+// with no input to wake the display.
+TEST_F(PasswordTest, TheFramesComeBackAfterADialogThatEndsWithTheDisplayOff) {
+    std::vector<HWND> windows = Start98("/s", 1, 0, 1);
+    ASSERT_EQ(1u, windows.size());
+    LetTheDelayPass(1);
+    robot::PressKey('A');
+    ASSERT_TRUE(robot::WaitUntil([] { return Calls("VerifyScreenSavePwd").size() == 1; }));
+    RECT screen = robot::Describe(windows[0]).rect;
+    ASSERT_TRUE(WaitForMobile(screen));
+    robot::Picture still;
+    ASSERT_TRUE(SwitchDisplayOff(windows[0], screen, &still)) << "frames with the display off";
+    PostMessageA(windows[0], WM_CLOSE, 0, 0);
+    ASSERT_TRUE(robot::WaitUntil([] { return Calls("VerifyScreenSavePwd").size() == 2; }));
+    EXPECT_TRUE(WaitForFrames(screen, still)) << "no frames after the dialog";
+    EXPECT_TRUE(robot::Running(saver));
+}
+
 TEST_F(PasswordTest, AnAcceptedPasswordAfterTheDelayEndsTheSaver) {
     std::vector<HWND> windows = Start98("/s", 1, 1, 1);
     ASSERT_EQ(1u, windows.size());

@@ -95,7 +95,7 @@ sleep 1
 travel_mouse
 code=$(wait_exit "$explorer" 30)
 [ "$code" != timeout ] || problem "the next saver in the virtual desktop did not end"
-for _ in $(seq 20); do left=$(saver_pids); [ -z "$left" ] && break; sleep 0.5; done
+for _ in $(seq 60); do left=$(saver_pids); [ -z "$left" ] && break; sleep 0.5; done
 [ -z "$left" ] || problem "a saver process is left: $(ps -o args= -p "$(echo $left | tr " " ",")")"
 
 [ $fail -eq 0 ] && echo "ok: killed full screen and mid-switch; settings readable, next starts correct"

@@ -70,9 +70,14 @@ inline Box WaitForMessageBox(const robot::Process& process) {
         dialog = boxes.empty() ? nullptr : boxes[0];
         return dialog || !robot::Running(process);
     });
-    // The text is set before the box shows, but let a slow box finish.
-    robot::Pause(200);
-    return dialog ? Read(dialog) : Box();
+    // A box is read once it shows its text and buttons.
+    Box box;
+    if (dialog)
+        robot::WaitUntil([&] {
+            box = Read(dialog);
+            return !box.text.empty() && !box.buttons.empty();
+        });
+    return box;
 }
 
 // Presses one of the box's buttons.

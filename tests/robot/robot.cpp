@@ -175,6 +175,44 @@ std::vector<HWND> ChildWindows(HWND parent, const char* className) {
     return direct;
 }
 
+static GUITHREADINFO ThreadInfoOf(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info;
+}
+
+bool WaitForFocusIn(HWND window, DWORD timeoutMs) {
+    return WaitUntil(
+        [&] {
+            HWND focus = ThreadInfoOf(window).hwndFocus;
+            return focus && (focus == window || IsChild(window, focus));
+        },
+        timeoutMs);
+}
+
+bool WaitForMenuMode(HWND window, DWORD timeoutMs) {
+    return WaitUntil([&] { return (ThreadInfoOf(window).flags & GUI_INMENUMODE) != 0; }, timeoutMs);
+}
+
+static bool NeedsPaint(HWND window) {
+    if (GetUpdateRect(window, nullptr, FALSE))
+        return true;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child) && NeedsPaint(child))
+            return true;
+    return false;
+}
+
+bool WaitForPainted(HWND window, DWORD timeoutMs) {
+    bool painted = WaitUntil([&] { return !NeedsPaint(window); }, timeoutMs);
+    // The last paint validated its window as it began; a message sent now is
+    // answered only once that paint has ended.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result);
+    return painted;
+}
+
 bool WaitForTopLevelWindows(DWORD processId, const char* className, size_t count,
                             std::vector<HWND>* found, DWORD timeoutMs) {
     std::vector<HWND> visible;

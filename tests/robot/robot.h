@@ -78,6 +78,16 @@ std::vector<HWND> ChildWindows(HWND parent, const char* className);
 bool WaitForTopLevelWindows(DWORD processId, const char* className, size_t count,
                             std::vector<HWND>* found, DWORD timeoutMs = kPatience);
 
+// Waits until the window, or a window inside it, has its thread's keyboard
+// focus: keys sent through the system then go there, not where they went
+// before a click or a new dialog.
+bool WaitForFocusIn(HWND window, DWORD timeoutMs = kPatience);
+// Waits until the window's thread tracks a menu, which then takes the keys.
+bool WaitForMenuMode(HWND window, DWORD timeoutMs = kPatience);
+// Waits until the window and the visible windows inside it have nothing
+// left to paint and the last paint has ended: the screen shows them whole.
+bool WaitForPainted(HWND window, DWORD timeoutMs = kPatience);
+
 // ---- Windows of the robot's own.
 
 // A visible popup window whose window rectangle is the given one.

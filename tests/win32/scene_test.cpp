@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gl_window.h"
+#include "host/display_power.h"
 #include "host/saver_host.h"
 #include "host/settings.h"
 #include "host/startup.h"
@@ -299,6 +300,37 @@ TEST_F(SceneTest, TheDisplayStateNotificationStopsAndStartsTheFrames) {
     EXPECT_NE(shown, dimmed) << "a dimmed display still shows the frames";
     EXPECT_EQ(dimmed, frameAfter(0)) << "a frame was drawn with the display off";
     EXPECT_NE(dimmed, frameAfter(1)) << "no frame once the display was back";
+    DestroyWindow(window);
+}
+
+// A mouse message without travel proves nothing (the system makes such);
+// the end of the password dialog, whatever its answer, shows that somebody
+// sees the display: the frames come back, and the window is painted again
+// where the dialog was.
+TEST_F(SceneTest, AfterThePasswordDialogAWindowWhoseDisplayWentOffDrawsAndIsRepainted) {
+    const int width = 320, height = 240;
+    RegisterWindowClasses();
+    int32_t index = -1;
+    HWND window = CreateWindowExA(0, kSaverClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, width,
+                                  height, nullptr, nullptr, host.instance, &index);
+    ASSERT_NE(nullptr, window);
+    SendMessageA(window, WM_TIMER, 1, 0);
+    ASSERT_TRUE(glReady) << glFailureMessage;
+    SendMessageA(window, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
+    SendMessageA(window, WM_MOUSEMOVE, 0, 0);
+    EXPECT_FALSE(SceneOf(window).timerRunning);
+    Pixels off = FrontBuffer(width, height);
+    SetTestClock(101000);
+    SendMessageA(window, WM_TIMER, 1, 0);
+    EXPECT_EQ(off, FrontBuffer(width, height)) << "a frame with the display off";
+
+    ValidateRect(window, nullptr);
+    OnDialogEnded(); // as after a cancelled password
+    EXPECT_TRUE(GetUpdateRect(window, nullptr, FALSE)) << "the window is not painted again";
+    EXPECT_TRUE(SceneOf(window).timerRunning);
+    SetTestClock(102000);
+    SendMessageA(window, WM_TIMER, 1, 0);
+    EXPECT_NE(off, FrontBuffer(width, height)) << "no frame after the dialog";
     DestroyWindow(window);
 }
 
