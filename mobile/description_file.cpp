@@ -50,6 +50,7 @@ const char* ReadDescriptionFile(const char* path, uint32_t limit, std::vector<ch
     // The size is read as it is now; a file that grows meanwhile is cut at
     // the limit rather than followed for ever.
     std::vector<char> read;
+    read.reserve((size_t)status.st_size); // once, not doubled on the way there
     char chunk[65536];
     size_t n;
     bool tooLarge = false;
@@ -75,10 +76,47 @@ void CollectReport(const char* message, uint32_t line, void* reports) {
     ((std::vector<Report>*)reports)->push_back(Report{line, false, message});
 }
 
-void PrintReport(FILE* out, const char* path, const Report& report) {
-    if (report.line == 0)
-        fprintf(out, "%s: %s%s\n", path, report.warning ? "warning: " : "", report.text.c_str());
+std::string OneLine(const char* text) {
+    std::string line;
+    for (const char* c = text; *c; c++) {
+        unsigned char byte = (unsigned char)*c;
+        if (byte == '\n')
+            line += "\\n";
+        else if (byte == '\t')
+            line += "\\t";
+        else if (byte == '\r')
+            line += "\\r";
+        else if (byte < 0x20 || byte == 0x7f) {
+            char escape[5];
+            snprintf(escape, sizeof escape, "\\x%02x", byte);
+            line += escape;
+        } else
+            line += (char)byte;
+    }
+    return line;
+}
+
+static void PrintLine(FILE* out, const char* path, uint32_t line, bool warning, const char* text) {
+    std::string name = OneLine(path);
+    if (line == 0)
+        fprintf(out, "%s: %s%s\n", name.c_str(), warning ? "warning: " : "", text);
     else
-        fprintf(out, "%s:%u: %s%s\n", path, (unsigned)report.line,
-                report.warning ? "warning: " : "", report.text.c_str());
+        fprintf(out, "%s:%u: %s%s\n", name.c_str(), (unsigned)line, warning ? "warning: " : "",
+                text);
+}
+
+void PrintReport(FILE* out, const char* path, const Report& report) {
+    PrintLine(out, path, report.line, report.warning, report.text.c_str());
+}
+
+void PrintCappedReport(const char* message, uint32_t line, void* context) {
+    ReportPrinter& printer = *(ReportPrinter*)context;
+    if (printer.count++ < kPrintedReports)
+        PrintLine(printer.out, printer.path, line, false, message);
+}
+
+void FinishReports(const ReportPrinter& printer) {
+    if (printer.count > kPrintedReports)
+        fprintf(printer.out, "%s: (%u more messages)\n", OneLine(printer.path).c_str(),
+                (unsigned)(printer.count - kPrintedReports));
 }

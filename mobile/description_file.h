@@ -30,5 +30,29 @@ const char* ReadDescriptionFile(const char* path, uint32_t limit, std::vector<ch
 // std::vector<Report> at `reports`.
 void CollectReport(const char* message, uint32_t line, void* reports);
 
-// One report as FILE:LINE: TEXT (FILE: TEXT for the end of the text).
+// One report as FILE:LINE: TEXT (FILE: TEXT for the end of the text), the
+// file's name with its control characters escaped.
 void PrintReport(FILE* out, const char* path, const Report& report);
+
+// A host prints this many of a reading's messages and counts the rest: a
+// binary file has one on nearly every line, millions of them at the limit,
+// and nobody reads past the first screens. The checker prints them all.
+const uint32_t kPrintedReports = 1000;
+
+// Prints the parser's messages as they come, as PrintReport does, up to
+// kPrintedReports of them; nothing is kept, however many there are.
+struct ReportPrinter {
+    FILE* out;
+    const char* path;
+    uint32_t count; // messages so far, printed or not
+};
+
+// A ParserReport whose context is a ReportPrinter.
+void PrintCappedReport(const char* message, uint32_t line, void* printer);
+
+// After the parse: FILE: (N more messages), when some were not printed.
+void FinishReports(const ReportPrinter& printer);
+
+// `text` with every control character written as an escape (\n, \t,
+// \x1b, ...), so that a line naming it stays one line whatever it holds.
+std::string OneLine(const char* text);

@@ -9,14 +9,16 @@
 
 // The scan formats are the description format itself: what sscanf accepts
 // here (blanks before numbers, octal and hex item numbers, nothing before a
-// literal character) is what a description may say.
+// literal character) is what a description may say. Each "%n" before an
+// "%i" notes where that integer's text starts; it reads nothing and is not
+// counted, so the counts are the format's own.
 static const char kPerspectiveFormat[] =
     "perspective: %f,%f,%f lookat=%f timef=%f background=%f,%f,%f perimeter=%f "
     "thread=%f,%f,%f,%f periodicity=%f";
-static const char kBranchFormat[] = "branch %i: desc=%i mass=%f radius=%f above=%f string=%f "
-                                    "left=%f,%f,%i right=%f,%f,%i";
-static const char kEndFormat[] = "end %i: desc=%i mass=%f radius=%f above=%f string=%f";
-static const char kDescFormat[] = "desc %i: offset=%f,%f,%f scale=%f";
+static const char kBranchFormat[] = "branch %n%i: desc=%n%i mass=%f radius=%f above=%f string=%f "
+                                    "left=%f,%f,%n%i right=%f,%f,%n%i";
+static const char kEndFormat[] = "end %n%i: desc=%n%i mass=%f radius=%f above=%f string=%f";
+static const char kDescFormat[] = "desc %n%i: offset=%f,%f,%f scale=%f";
 
 // Hands `message` to the parse's report, blamed on the line being read,
 // unless `condition` holds. The parse goes on either way.
@@ -87,6 +89,7 @@ void StartDescription(DescriptionParser& parser, Mobile& mobile, ParserReport re
     parser.report = report ? report : ReportToDebugOutput;
     parser.reportContext = reportContext;
     parser.line = 0;
+    parser.storedItem = -1;
 }
 
 static void ParsePerspective(DescriptionParser& parser, const char* line) {
@@ -99,6 +102,57 @@ static void ParsePerspective(DescriptionParser& parser, const char* line) {
     if (read >= 11)
         mobile.hasThreadcolour = 1;
     CheckLine(parser, read == 14, "Invalid perspective");
+}
+
+static bool IsDigitOf(char c, int base) {
+    if (c >= '0' && c <= '9')
+        return c - '0' < base;
+    return base == 16 && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'));
+}
+
+// Whether the integer "%i" read from `text` fits in 32 bits. Past that the C
+// runtimes wrap or saturate it, each its own way ("end 4294967297:" would be
+// item 1 here and not there), so such a number is taken for what it says: a
+// number beyond every bound. The syntax is strtol's in base 0, as "%i" reads.
+static bool IntegerFits(const char* text) {
+    while (*text == ' ' || (*text >= '\t' && *text <= '\r'))
+        text++;
+    bool negative = *text == '-';
+    if (*text == '-' || *text == '+')
+        text++;
+    int base = 10;
+    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X') && IsDigitOf(text[2], 16)) {
+        base = 16;
+        text += 2;
+    } else if (text[0] == '0') {
+        base = 8;
+    }
+    const uint64_t limit = negative ? (uint64_t)INT32_MAX + 1 : (uint64_t)INT32_MAX;
+    uint64_t value = 0;
+    for (; IsDigitOf(*text, base); text++) {
+        value = value * (uint64_t)base +
+                (uint64_t)(*text <= '9' ? *text - '0' : (*text | 32) - 'a' + 10);
+        if (value > limit)
+            return false;
+    }
+    return true;
+}
+
+// The integers of one scanned line: where each one's text starts (-1 until
+// the scan got there) and its place among the line's conversions.
+struct ScannedIntegers {
+    int starts[4];
+    int places[4];
+    int count;
+};
+
+// Whether every integer the scan read (the first `read` conversions) fits.
+static bool IntegersFit(const char* line, int read, const ScannedIntegers& integers) {
+    for (int i = 0; i < integers.count; i++)
+        if (integers.places[i] < read && integers.starts[i] >= 0 &&
+            !IntegerFits(line + integers.starts[i]))
+            return false;
+    return true;
 }
 
 static bool NumberInRange(int read, int32_t number) {
@@ -115,17 +169,21 @@ static void ParseItemLine(DescriptionParser& parser, const char* line, bool isen
     item.left.item = item.right.item = -1;
     int32_t number = -1;
     int read;
+    ScannedIntegers integers = {{-1, -1, -1, -1}, {0, 1, 8, 11}, isend ? 2 : 4};
+    int* at = integers.starts;
     if (isend) {
-        read = sscanf(line, kEndFormat, &number, &item.desc, &item.mass, &item.radius, &item.above,
-                      &item.string);
+        read = sscanf(line, kEndFormat, &at[0], &number, &at[1], &item.desc, &item.mass,
+                      &item.radius, &item.above, &item.string);
     } else {
-        read = sscanf(line, kBranchFormat, &number, &item.desc, &item.mass, &item.radius,
-                      &item.above, &item.string, &item.left.x, &item.left.y, &item.left.item,
-                      &item.right.x, &item.right.y, &item.right.item);
+        read = sscanf(line, kBranchFormat, &at[0], &number, &at[1], &item.desc, &item.mass,
+                      &item.radius, &item.above, &item.string, &item.left.x, &item.left.y, &at[2],
+                      &item.left.item, &item.right.x, &item.right.y, &at[3], &item.right.item);
     }
     // A line whose number is missing, negative or beyond the bound has no
     // entry to go to: it is reported like any short line and stores nothing.
-    bool numbered = NumberInRange(read, number);
+    // So is a line with any integer too large for 32 bits, whatever the C
+    // runtime made of it: a wrapped child or desc would name another one.
+    bool numbered = NumberInRange(read, number) && IntegersFit(line, read, integers);
     CheckLine(parser, numbered && read == (isend ? 6 : 12),
               isend ? "Invalid end" : "Invalid branch");
     if (!numbered)
@@ -136,6 +194,7 @@ static void ParseItemLine(DescriptionParser& parser, const char* line, bool isen
     if ((uint32_t)number >= items.count && !TableResize(items, (uint32_t)number + 1))
         return;
     items[(uint32_t)number] = item;
+    parser.storedItem = number;
 }
 
 // Hands the open block's recording to the shape table, replacing the list
@@ -156,11 +215,12 @@ static void ParseDescLine(DescriptionParser& parser, const char* line) {
     parser.offset[0] = parser.offset[1] = parser.offset[2] = 0;
     parser.scale = 1;
     int32_t number = -1;
-    int read = sscanf(line, kDescFormat, &number, &parser.offset[0], &parser.offset[1],
-                      &parser.offset[2], &parser.scale);
+    ScannedIntegers integers = {{-1}, {0}, 1};
+    int read = sscanf(line, kDescFormat, &integers.starts[0], &number, &parser.offset[0],
+                      &parser.offset[1], &parser.offset[2], &parser.scale);
     // Without a usable number the line opens no block: the commands after it
     // are orphans, reported and dropped, until the next good desc line.
-    bool numbered = NumberInRange(read, number);
+    bool numbered = NumberInRange(read, number) && IntegersFit(line, read, integers);
     CheckLine(parser, numbered && (read == 1 || read == 5), "invalid desc prefix");
     if (!numbered)
         return;
@@ -238,6 +298,7 @@ static void ParseShapeLine(DescriptionParser& parser, char* line) {
 
 void ParseDescriptionLine(DescriptionParser& parser, char* line, uint32_t number) {
     parser.line = number;
+    parser.storedItem = -1;
     char* start;
     switch (ClassifyDescriptionLine(line, &start)) {
     case LineBlank:

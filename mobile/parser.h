@@ -40,7 +40,8 @@ struct DescriptionParser {
     ShapeList recording; // commands of the open block, stored when it closes
     ParserReport report; // where the messages go
     void* reportContext;
-    uint32_t line; // the 1-based number of the line being read, 0 at the end
+    uint32_t line;      // the 1-based number of the line being read, 0 at the end
+    int32_t storedItem; // the item the last line stored, -1 when it stored none
 };
 
 // The line that starts at `position`: sets `*length` to its length without

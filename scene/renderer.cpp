@@ -73,37 +73,69 @@ struct DrawScratch {
 };
 static DrawScratch scratch;
 
+// What drawing one item costs, in OpenGL calls: about sixteen of its own
+// (the turn, the move down the string, the thread colour, the string's
+// begin, eight vertices and end, and for a branch the push, moves and pop
+// around its children), then one per command of its shape.
+static const uint64_t kItemCalls = 16;
+
+static uint64_t ItemCost(const Mobile& mobile, const MobileItem& item) {
+    uint64_t cost = kItemCalls;
+    if (item.desc >= 0 && (uint32_t)item.desc < mobile.shapes.count)
+        cost += mobile.shapes[(uint32_t)item.desc].count;
+    return cost;
+}
+
+// However much a frame may cost: a few milliseconds even in a software
+// renderer, and more than ten times the built-in mobile.
+static const uint64_t kLeastDrawBudget = 16384;
+
+uint64_t DrawBudget(const Mobile& mobile) {
+    uint64_t once = 0;
+    for (uint32_t n = 0; n < mobile.items.count; n++)
+        if (mobile.items[n].defined)
+            once += ItemCost(mobile, mobile.items[n]);
+    return once > kLeastDrawBudget ? once : kLeastDrawBudget;
+}
+
 // The walk is a tree walk: the left subtree of each branch inside a
 // push/pop, the right child continued in the same frame. It is iterative so
 // that a deep chain cannot exhaust the stack. A child that is missing,
-// undefined or already on the path (a cycle) draws nothing; an item hung
-// from two branches is drawn in both places, but the total number of items
-// drawn per call is capped so that a description sharing items at every
-// level cannot make one frame take forever.
-void DrawItem(const Mobile& mobile, int32_t n) {
+// undefined or already on the path (a cycle) draws nothing. An item hung
+// from two branches is drawn in both places, each place paid from one
+// budget: a tree that shares items at every level has more places than any
+// frame could draw, so past the budget nothing more is drawn.
+bool DrawItem(const Mobile& mobile, int32_t n) {
     uint32_t itemCount = mobile.items.count;
     if (!TableResize(scratch.onPath, itemCount) || !TableReserve(scratch.path, itemCount) ||
         !TableReserve(scratch.frames, itemCount))
-        return;
+        return false;
     scratch.path.count = 0;
     scratch.frames.count = 0;
-    uint64_t budget = 16 * (uint64_t)itemCount + 1024;
+    uint64_t budget = DrawBudget(mobile);
+    bool whole = true;
 
     int32_t current = n;
     for (;;) {
         // Down the tree: draw the current item, then go into its left child.
         const MobileItem* item = FindItem(mobile, current);
-        if (item && !scratch.onPath[(uint32_t)current] && budget > 0) {
-            budget--;
-            DrawItemBody(mobile, *item);
-            scratch.onPath[(uint32_t)current] = 1;
-            scratch.path[scratch.path.count++] = current;
-            if (!item->isend) {
-                scratch.frames[scratch.frames.count++] = scratch.path.count;
-                glPushMatrix();
-                glTranslatef(item->left.x, item->left.y, 0);
-                current = item->left.item;
-                continue;
+        if (item && !scratch.onPath[(uint32_t)current]) {
+            uint64_t cost = ItemCost(mobile, *item);
+            if (cost > budget) {
+                whole = false;
+                budget = 0; // what is drawn stays a prefix of the walk
+            } else {
+                budget -= cost;
+                DrawItemBody(mobile, *item);
+                scratch.onPath[(uint32_t)current] = 1;
+                scratch.path[scratch.path.count++] = current;
+                if (!item->isend) {
+                    scratch.frames[scratch.frames.count++] = scratch.path.count;
+                    glPushMatrix();
+                    glTranslatef(item->left.x, item->left.y, 0);
+                    current = item->left.item;
+                    continue;
+                }
             }
         }
         // The current subtree is done: back to the nearest branch whose left
@@ -120,6 +152,7 @@ void DrawItem(const Mobile& mobile, int32_t n) {
     }
     while (scratch.path.count > 0)
         scratch.onPath[(uint32_t)scratch.path[--scratch.path.count]] = 0;
+    return whole;
 }
 
 void CameraEye(const Mobile& mobile, int32_t latitude, int32_t longitude, double eye[3]) {
@@ -131,7 +164,7 @@ void CameraEye(const Mobile& mobile, int32_t latitude, int32_t longitude, double
     eye[2] = mobile.perimeter * sin(lon) * cosLat;
 }
 
-void DrawMobileView(const Mobile& mobile, int32_t latitude, int32_t longitude) {
+bool DrawMobileView(const Mobile& mobile, int32_t latitude, int32_t longitude) {
     glClearColor(mobile.background[0], mobile.background[1], mobile.background[2], 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
@@ -145,15 +178,17 @@ void DrawMobileView(const Mobile& mobile, int32_t latitude, int32_t longitude) {
 
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    DrawItem(mobile, 1);
+    bool whole = DrawItem(mobile, 1);
 
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
+    return whole;
 }
 
 #ifdef _WIN32
-void DrawMobileFrame(const Mobile& mobile, int32_t latitude, int32_t longitude, HDC dc) {
-    DrawMobileView(mobile, latitude, longitude);
+bool DrawMobileFrame(const Mobile& mobile, int32_t latitude, int32_t longitude, HDC dc) {
+    bool whole = DrawMobileView(mobile, latitude, longitude);
     SwapBuffers(dc);
+    return whole;
 }
 #endif

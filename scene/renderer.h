@@ -9,18 +9,28 @@
 // Plays one recorded shape back, one OpenGL call per command.
 void DrawShape(const ShapeList& shape);
 
+// The most a frame of `mobile` may cost, in OpenGL calls (an item costs
+// sixteen and one per command of its shape): the cost of drawing each
+// defined item once, or more when that is little. A tree in which every item
+// hangs in one place is always drawn whole; one that hangs the same items in
+// ever more places is drawn as far as this goes.
+uint64_t DrawBudget(const Mobile& mobile);
+
 // Draws item n, its string, its shape and everything hanging from it,
 // relative to the current model-view matrix (origin at the hanging point).
-void DrawItem(const Mobile& mobile, int32_t n);
+// Returns false when the budget cut the drawing short (or the walk had no
+// memory to start): the items up to the cut are drawn, the rest not.
+bool DrawItem(const Mobile& mobile, int32_t n);
 
 // Draws one whole frame into the current context without showing it. The
-// projection matrix must hold the perspective projection.
-void DrawMobileView(const Mobile& mobile, int32_t latitude, int32_t longitude);
+// projection matrix must hold the perspective projection. Returns false
+// when only part of the mobile could be drawn (DrawItem).
+bool DrawMobileView(const Mobile& mobile, int32_t latitude, int32_t longitude);
 
 #ifdef _WIN32
 // Draws and shows one whole frame: the view, then the buffer swap. The
-// context must be current on `dc`.
-void DrawMobileFrame(const Mobile& mobile, int32_t latitude, int32_t longitude, HDC dc);
+// context must be current on `dc`. Returns DrawMobileView's answer.
+bool DrawMobileFrame(const Mobile& mobile, int32_t latitude, int32_t longitude, HDC dc);
 #endif
 
 // The camera's eye for the given angles (whole degrees), as gluLookAt gets it.

@@ -14,7 +14,7 @@ bool ReshapeView(ViewProjection& projection, float fov, float znear, float zfar,
     return true;
 }
 
-void DrawViewFrame(Mobile& mobile, int32_t latitude, int32_t longitude) {
+bool DrawViewFrame(Mobile& mobile, int32_t latitude, int32_t longitude) {
     UpdateAngles(mobile);
-    DrawMobileView(mobile, latitude, longitude);
+    return DrawMobileView(mobile, latitude, longitude);
 }

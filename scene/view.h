@@ -29,5 +29,9 @@ bool ReshapeView(ViewProjection& projection, float fov, float znear, float zfar,
                  int32_t top, int32_t right, int32_t bottom);
 
 // One frame into the current context, not yet shown: the angles for now,
-// then the whole picture. The host swaps the buffers.
-void DrawViewFrame(Mobile& mobile, int32_t latitude, int32_t longitude);
+// then the whole picture. The host swaps the buffers. Returns false when
+// the mobile was too costly to draw whole (DrawMobileView); a host says so
+// once per mobile, in these words.
+bool DrawViewFrame(Mobile& mobile, int32_t latitude, int32_t longitude);
+const char kDrawingCutMessage[] =
+    "too much to draw: items hang in so many places that each frame draws only part of the mobile";

@@ -17,10 +17,6 @@
 
 namespace {
 
-// Past this many, the editor says how many more there were: a binary text
-// has a message on nearly every line.
-const uint32_t kShownMessages = 1000;
-
 struct WebHost {
     Mobile mobile;
     int32_t latitude;
@@ -30,6 +26,8 @@ struct WebHost {
     size_t messagesLength;
     size_t messagesCapacity;
     uint32_t messageCount;
+    bool cutSaid; // this mobile's frames were found too costly to draw whole
+    bool cutNews; // ... and the page has not been told yet
 };
 
 WebHost web = {};
@@ -51,7 +49,7 @@ void AppendMessageText(const char* text, size_t length) {
 // The checker's lines without the file name: "LINE: TEXT", or only the text
 // for the description as a whole.
 void CollectMessage(const char* message, uint32_t line, void*) {
-    if (++web.messageCount > kShownMessages)
+    if (++web.messageCount > kPrintedReports)
         return;
     char text[256];
     int length = line ? snprintf(text, sizeof text, "%u: %s\n", (unsigned)line, message)
@@ -70,6 +68,7 @@ void Replace(Mobile& fresh) {
     FreeMobile(web.mobile);
     web.mobile = fresh;
     web.projection.known = false; // its own perspective
+    web.cutSaid = web.cutNews = false;
 }
 
 } // namespace
@@ -120,8 +119,18 @@ EMSCRIPTEN_KEEPALIVE const WebFrame* WebDrawFrame(int32_t width, int32_t height)
     ReshapeView(web.projection, web.mobile.fov, web.mobile.znear, web.mobile.zfar, 0, 0, width,
                 height);
     BeginWebFrame();
-    DrawViewFrame(web.mobile, web.latitude, web.longitude);
+    if (!DrawViewFrame(web.mobile, web.latitude, web.longitude) && !web.cutSaid)
+        web.cutSaid = web.cutNews = true;
     return &WebFrameData();
+}
+
+// Once per mobile, after the first frame that could not draw all of it: the
+// words to show with the parser's messages. Null otherwise.
+EMSCRIPTEN_KEEPALIVE const char* WebDrawingNotice() {
+    if (!web.cutNews)
+        return nullptr;
+    web.cutNews = false;
+    return kDrawingCutMessage;
 }
 
 // One of the eight camera keys, numbered as CameraKey.
@@ -137,10 +146,10 @@ EMSCRIPTEN_KEEPALIVE int32_t WebLoadDescription(const char* bytes, uint32_t coun
     ClearMessages();
     Mobile fresh = {};
     ParseMobileDescription(fresh, bytes, count, CollectMessage, nullptr);
-    if (web.messageCount > kShownMessages) {
+    if (web.messageCount > kPrintedReports) {
         char more[64];
         int length = snprintf(more, sizeof more, "(%u more)\n",
-                              (unsigned)(web.messageCount - kShownMessages));
+                              (unsigned)(web.messageCount - kPrintedReports));
         AppendMessageText(more, (size_t)length);
     }
     if (!FindItem(fresh, 1)) {

@@ -8,6 +8,7 @@
 #include "mobile/builtin.h"
 #include "mobile/description_file.h"
 #include "mobile/parser.h"
+#include "x11/stop_signals.h"
 
 static FileSignature SignatureOf(const char* path) {
     FileSignature signature = {};
@@ -29,13 +30,33 @@ static bool SameSignature(const FileSignature& a, const FileSignature& b) {
            a.changed.tv_sec == b.changed.tv_sec && a.changed.tv_nsec == b.changed.tv_nsec;
 }
 
-// Parses `bytes` into `mobile`, printing what the parser says about them.
-static void ParseReporting(const char* path, const std::vector<char>& bytes, Mobile& mobile) {
-    std::vector<Report> reports;
-    ParseMobileDescription(mobile, bytes.data(), (uint32_t)bytes.size(), CollectReport, &reports);
-    for (const Report& report : reports)
-        PrintReport(stderr, path, report);
+// Parses `bytes` into `mobile`, printing what the parser says about them as
+// it says it (the first of it: a file at the limit can hold millions of bad
+// lines). Line by line, so that a stop signal ends the parse between two
+// lines: `mobile` is then emptied and false returned.
+static bool ParseReporting(const char* path, const std::vector<char>& bytes, Mobile& mobile) {
+    ReportPrinter printer = {stderr, path, 0};
+    DescriptionParser parser;
+    StartDescription(parser, mobile, PrintCappedReport, &printer);
+    std::vector<char> line;
+    uint32_t count = (uint32_t)bytes.size(), position = 0, number = 0;
+    while (position < count && !stopRequested) {
+        uint32_t length;
+        uint32_t next = NextDescriptionLine(bytes.data(), count, position, &length);
+        line.assign(bytes.data() + position, bytes.data() + position + length);
+        line.push_back(0);
+        ParseDescriptionLine(parser, line.data(), ++number);
+        position = next;
+    }
+    if (stopRequested) {
+        TableFree(parser.recording);
+        FreeMobile(mobile);
+        return false;
+    }
+    FinishDescription(parser);
+    FinishReports(printer);
     fflush(stderr);
+    return true;
 }
 
 // Reads the file; on failure tells why, once for as long as the reason stays.
@@ -46,7 +67,7 @@ static bool ReadSource(DescriptionSource& source, std::vector<char>& bytes) {
         return true;
     }
     if (strcmp(why, source.lastFailure) != 0) {
-        fprintf(stderr, "hangingmobile: cannot read %s: %s\n", source.path, why);
+        fprintf(stderr, "hangingmobile: cannot read %s: %s\n", OneLine(source.path).c_str(), why);
         fflush(stderr);
         snprintf(source.lastFailure, sizeof source.lastFailure, "%s", why);
     }
@@ -62,7 +83,7 @@ bool LoadDescription(DescriptionSource& source, Mobile& mobile) {
     source.shown = SignatureOf(source.path);
     if (!ReadSource(source, bytes))
         return false;
-    ParseReporting(source.path, bytes, mobile);
+    ParseReporting(source.path, bytes, mobile); // stopped, it ends before a frame
     return true;
 }
 
@@ -79,7 +100,8 @@ bool ReloadChangedDescription(DescriptionSource& source, Mobile& mobile) {
     if (!read)
         return false;
     Mobile fresh = {};
-    ParseReporting(source.path, bytes, fresh);
+    if (!ParseReporting(source.path, bytes, fresh))
+        return false;
     if (!FindItem(fresh, 1)) {
         FreeMobile(fresh); // nothing to hang: the last good mobile stays
         return false;

@@ -3,6 +3,7 @@
 #include <stdio.h>
 
 #include "x11/gl_context.h"
+#include "x11/stop_signals.h"
 
 // The largest drawable the implementation takes: its viewport, and its
 // colour buffers, which are textures or renderbuffers of the window's size.
@@ -25,21 +26,24 @@ static void ReadLimits(Hack& hack) {
     }
 }
 
-bool InitHack(Hack& hack, const HackOptions& options) {
+HackStart InitHack(Hack& hack, const HackOptions& options) {
     hack = Hack{};
     hack.latitude = options.latitude;
     hack.longitude = options.longitude;
     hack.source.path = options.description;
     if (!OpenDrawTarget(hack.target, options))
-        return false;
+        return HackFails;
     hack.context = StartGlContext(hack.target);
     if (!hack.context)
-        return false;
+        return drawTargetGone ? HackEnds : HackFails;
     ReadLimits(hack);
     if (options.fps && !StartFps(hack.fps, hack.target.display))
-        return false;
+        return HackFails;
+    // The description is parsed with what it holds released at a stop.
+    StopBetweenFrames();
     // Last, so that the clock starts as close to the first frame as it can.
-    return LoadDescription(hack.source, hack.mobile) || options.watch;
+    bool loaded = LoadDescription(hack.source, hack.mobile) || options.watch;
+    return stopRequested ? HackEnds : loaded ? HackRuns : HackFails;
 }
 
 void ReshapeHack(Hack& hack) {
@@ -59,8 +63,8 @@ void ReshapeHack(Hack& hack) {
 static bool FrameFits(Hack& hack) {
     Display* display = hack.target.display;
     XGrabServer(display);
-    bool fits = ReadTargetSize(hack.target) && hack.target.width <= hack.largestWidth &&
-                hack.target.height <= hack.largestHeight;
+    bool fits = ReadTargetState(hack.target) && hack.target.mapped &&
+                hack.target.width <= hack.largestWidth && hack.target.height <= hack.largestHeight;
     if (fits)
         glClear(GL_DEPTH_BUFFER_BIT); // OpenGL asks for the size here
     XUngrabServer(display);
@@ -71,8 +75,8 @@ static bool FrameFits(Hack& hack) {
 void DrawHack(Hack& hack) {
     const DrawTarget& target = hack.target;
     if (!FrameFits(hack)) {
-        if (drawTargetGone)
-            return; // its DestroyNotify ends the program
+        if (drawTargetGone || displayLost || !target.mapped)
+            return; // the program ends, or sleeps until the window is viewable
         if (!hack.tooLargeSaid)
             fprintf(stderr,
                     "hangingmobile: the window is %d x %d, larger than OpenGL can draw "
@@ -83,7 +87,10 @@ void DrawHack(Hack& hack) {
     }
     hack.tooLargeSaid = false;
     ReshapeHack(hack);
-    DrawViewFrame(hack.mobile, hack.latitude, hack.longitude);
+    if (!DrawViewFrame(hack.mobile, hack.latitude, hack.longitude) && !hack.cutSaid) {
+        fprintf(stderr, "hangingmobile: %s\n", kDrawingCutMessage);
+        hack.cutSaid = true;
+    }
     // The frame rate goes over the picture.
     DrawFps(hack.fps, target.width, target.height);
     if (target.doubleBuffered)

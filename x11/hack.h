@@ -22,14 +22,21 @@ struct Hack {
     int largestWidth;          // what the OpenGL implementation can draw into
     int largestHeight;
     bool tooLargeSaid; // the window's size was said to be beyond that
+    bool cutSaid;      // this mobile was said to be too costly to draw whole
     FpsMeter fps;
 };
 
+enum HackStart {
+    HackRuns,
+    HackFails, // status 1
+    HackEnds,  // status 0: stopped by a signal, or the window gone as it started
+};
+
 // Opens the window and the context and reads the description, whose parse
-// starts the motion's clock. False, after one line on standard error, when
-// any of them fails (with --watch an unreadable file is no failure: the
-// program waits for it).
-bool InitHack(Hack& hack, const HackOptions& options);
+// starts the motion's clock. HackFails, after one line on standard error,
+// when any of them fails (with --watch an unreadable file is no failure:
+// the program waits for it).
+HackStart InitHack(Hack& hack, const HackOptions& options);
 
 // Sets the viewport and projection when the window's size has changed
 // since they were last set.

@@ -8,37 +8,15 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include "mobile/description_file.h"
 #include "x11/hack.h"
 #include "x11/keys.h"
+#include "x11/stop_signals.h"
 
 namespace {
 
 // How often a watched description is looked at.
 const long kWatchMicroseconds = 250000;
-
-// SIGTERM (XScreenSaver ending its hack) and SIGINT stay blocked except
-// while the program sleeps in ppoll, so that they end it between frames,
-// with the context released and the connection closed, and never in the
-// middle of a call into Xlib or OpenGL.
-volatile sig_atomic_t stopRequested = 0;
-sigset_t sleepingMask; // what is blocked while it sleeps: the rest as before
-
-void NoteStop(int) {
-    stopRequested = 1;
-}
-
-void CatchStopSignals() {
-    struct sigaction action = {};
-    action.sa_handler = NoteStop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-    sigset_t stops;
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGTERM);
-    sigaddset(&stops, SIGINT);
-    sigprocmask(SIG_BLOCK, &stops, &sleepingMask);
-}
 
 long long NowMicroseconds() {
     timespec now;
@@ -87,23 +65,23 @@ bool HandleEvents(Hack& hack) {
         }
         }
     }
-    return !drawTargetGone;
+    return !drawTargetGone && !displayLost;
 }
 
 // Sleeps until `deadline` (never, when negative), until the X server has
-// something for us or until a stop signal comes. A deadline already past
-// still looks for a pending signal.
+// something for us or until a stop signal comes.
 void WaitUntil(Display* display, long long deadline) {
     if (XEventsQueued(display, QueuedAlready) > 0)
         return; // read already, while the last frame was swapped
-    pollfd connection = {ConnectionNumber(display), POLLIN, 0};
+    pollfd wakes[] = {{ConnectionNumber(display), POLLIN, 0}, {StopWakeDescriptor(), POLLIN, 0}};
     timespec timeout = {0, 0};
     if (deadline >= 0) {
         long long left = deadline - NowMicroseconds();
         if (left > 0)
             timeout = {(time_t)(left / 1000000), (long)(left % 1000000) * 1000};
     }
-    ppoll(&connection, 1, deadline < 0 ? nullptr : &timeout, &sleepingMask);
+    if (!stopRequested)
+        ppoll(wakes, 2, deadline < 0 ? nullptr : &timeout, nullptr);
 }
 
 } // namespace
@@ -120,11 +98,16 @@ int main(int argc, char** argv) {
         PrintUsage(stdout);
         return 0;
     }
-    CatchStopSignals();
+    char giveUpLine[512];
+    snprintf(giveUpLine, sizeof giveUpLine,
+             "hangingmobile: gave up starting on the X display %s after %u s\n",
+             OneLine(XDisplayName(nullptr)).c_str(), kStartSeconds);
+    CatchStopSignals(giveUpLine);
     Hack hack;
-    if (!InitHack(hack, options)) {
+    HackStart start = InitHack(hack, options);
+    if (start != HackRuns) {
         FreeHack(hack);
-        return 1;
+        return start == HackEnds ? 0 : 1;
     }
 
     // The first frame at once, then one every delay. A frame that comes late
@@ -134,8 +117,10 @@ int main(int argc, char** argv) {
     while (!stopRequested && HandleEvents(hack)) {
         long long now = NowMicroseconds();
         if (options.watch && now >= nextWatch) {
-            if (ReloadChangedDescription(hack.source, hack.mobile))
+            if (ReloadChangedDescription(hack.source, hack.mobile)) {
                 hack.projection.known = false; // its own perspective
+                hack.cutSaid = false;          // a new mobile, said of anew
+            }
             nextWatch = now + kWatchMicroseconds;
         }
         if (!TargetVisible(hack.target)) {
@@ -154,8 +139,7 @@ int main(int argc, char** argv) {
         nextFrame += options.delayMicroseconds;
         if (nextFrame < now)
             nextFrame = now + options.delayMicroseconds;
-        WaitUntil(hack.target.display, 0); // a stop signal, even at --delay 0
     }
     FreeHack(hack);
-    return 0;
+    return displayLost ? 1 : 0;
 }

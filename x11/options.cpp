@@ -4,6 +4,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+
+#include "mobile/description_file.h"
 #include "scene/camera.h"
 #include "scene/view.h"
 
@@ -16,15 +19,17 @@ static bool IsOption(const char* argument, const char* name) {
 }
 
 // A window or visual id as XScreenSaver and xwininfo write them: decimal, or
-// hex after 0x.
+// hex after 0x; digits only (strtoul alone would take a sign, spaces and a
+// second 0x).
 static bool ReadXId(const char* text, unsigned long& id) {
     int base = 10;
+    const char* digits = "0123456789";
     if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         base = 16;
+        digits = "0123456789abcdefABCDEF";
         text += 2;
     }
-    if (*text < '0' || (base == 10 && *text > '9') ||
-        (base == 16 && !strchr("0123456789abcdefABCDEF", *text)))
+    if (*text == 0 || text[strspn(text, digits)] != 0)
         return false;
     char* end;
     errno = 0;
@@ -108,11 +113,11 @@ bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackO
             bad = !value || !*value;
             options.description = value;
         } else {
-            snprintf(error, errorSize, "unknown option %s", argument);
+            snprintf(error, errorSize, "unknown option %s", OneLine(argument).c_str());
             return false;
         }
         if (bad) {
-            snprintf(error, errorSize, "%s wants %s", argument,
+            snprintf(error, errorSize, "%s wants %s", OneLine(argument).c_str(),
                      !value                              ? "a value"
                      : IsOption(argument, "window-id")   ? "a window id (decimal or 0x hex)"
                      : IsOption(argument, "description") ? "a file name"
@@ -129,7 +134,8 @@ bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackO
     }
     if (screensaverWindow && *screensaverWindow) {
         if (!ReadXId(screensaverWindow, options.windowId)) {
-            snprintf(error, errorSize, "XSCREENSAVER_WINDOW=%s is no window id", screensaverWindow);
+            snprintf(error, errorSize, "XSCREENSAVER_WINDOW=%s is no window id",
+                     OneLine(screensaverWindow).c_str());
             return false;
         }
         givenWindow = true;

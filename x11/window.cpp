@@ -2,8 +2,13 @@
 
 #include <GL/glx.h>
 #include <stdio.h>
+#include <unistd.h>
+
+#include "mobile/description_file.h"
+#include "x11/stop_signals.h"
 
 bool drawTargetGone = false;
+bool displayLost = false;
 
 // Errors arrive asynchronously; the handler notes them so that a bad window
 // id becomes a message and an exit, never Xlib's default abort.
@@ -14,6 +19,23 @@ static int NoteXError(Display*, XErrorEvent* event) {
     if (event->error_code == BadWindow || event->error_code == BadDrawable)
         drawTargetGone = true;
     return 0;
+}
+
+// The connection broken (the X server gone): Xlib's own handler would print
+// its line and exit at once, in the middle of whatever call found it out.
+// This one says so and returns; every Xlib call after it returns at once,
+// and the program ends at the end of its frame, releasing what it holds.
+static int QuietIoError(Display*) {
+    return 0;
+}
+
+static void NoteDisplayLost(Display* display, void*) {
+    if (!displayLost)
+        fprintf(stderr, "hangingmobile: lost the X display %s\n",
+                OneLine(DisplayString(display)).c_str());
+    displayLost = true;
+    if (StillStarting())
+        _exit(1); // nothing to release yet
 }
 
 // The visual `id` on the screen, if OpenGL can draw with it in RGBA.
@@ -86,15 +108,18 @@ bool OpenDrawTarget(DrawTarget& target, const HackOptions& options) {
     target = DrawTarget{};
     target.display = XOpenDisplay(nullptr);
     if (!target.display) {
-        fprintf(stderr, "hangingmobile: cannot open the X display %s\n", XDisplayName(nullptr));
+        fprintf(stderr, "hangingmobile: cannot open the X display %s\n",
+                OneLine(XDisplayName(nullptr)).c_str());
         return false;
     }
     Display* display = target.display;
     XSetErrorHandler(NoteXError);
+    XSetIOErrorHandler(QuietIoError);
+    XSetIOErrorExitHandler(display, NoteDisplayLost, nullptr);
     int errorBase, eventBase;
     if (!glXQueryExtension(display, &errorBase, &eventBase)) {
         fprintf(stderr, "hangingmobile: the X display %s has no OpenGL (GLX)\n",
-                DisplayString(display));
+                OneLine(DisplayString(display)).c_str());
         return false;
     }
 
@@ -120,12 +145,21 @@ bool OpenDrawTarget(DrawTarget& target, const HackOptions& options) {
         XSync(display, False);
         if (!got || lastErrorCode != 0) {
             fprintf(stderr, "hangingmobile: 0x%lx is no window on %s\n", target.window,
-                    DisplayString(display));
+                    OneLine(DisplayString(display)).c_str());
             return false;
         }
         if (attributes.c_class == InputOnly) {
             fprintf(stderr, "hangingmobile: OpenGL cannot draw in window 0x%lx (it is InputOnly)\n",
                     target.window);
+            return false;
+        }
+        int screen = XScreenNumberOfScreen(attributes.screen);
+        if (screen != DefaultScreen(display)) {
+            fprintf(stderr,
+                    "hangingmobile: window 0x%lx is on screen %d, and the display %s names "
+                    "screen %d\n",
+                    target.window, screen, OneLine(DisplayString(display)).c_str(),
+                    DefaultScreen(display));
             return false;
         }
         if (!GlVisual(display, XVisualIDFromVisual(attributes.visual), target.visual)) {
@@ -135,7 +169,8 @@ bool OpenDrawTarget(DrawTarget& target, const HackOptions& options) {
         }
         target.width = attributes.width;
         target.height = attributes.height;
-        target.mapped = attributes.map_state != IsUnmapped;
+        // Mapped under an unmapped parent, it cannot be seen either.
+        target.mapped = attributes.map_state == IsViewable;
         // Size and visibility only: the keys and the mouse belong to XScreenSaver.
         XSelectInput(display, target.window, StructureNotifyMask | VisibilityChangeMask);
     }
@@ -154,14 +189,14 @@ void CloseDrawTarget(DrawTarget& target) {
     target = DrawTarget{};
 }
 
-bool ReadTargetSize(DrawTarget& target) {
-    Window root;
-    int x, y;
-    unsigned width, height, border, depth;
-    if (!XGetGeometry(target.display, target.window, &root, &x, &y, &width, &height, &border,
-                      &depth))
+bool ReadTargetState(DrawTarget& target) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(target.display, target.window, &attributes))
         return false;
-    target.width = (int)width;
-    target.height = (int)height;
+    target.width = attributes.width;
+    target.height = attributes.height;
+    // No event tells a window that an ancestor was unmapped; this does.
+    // Viewable again, it is told by a VisibilityNotify.
+    target.mapped = attributes.map_state == IsViewable;
     return true;
 }

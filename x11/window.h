@@ -16,9 +16,10 @@ struct DrawTarget {
     int width;
     int height;
     Atom deleteWindow; // the window manager's close request, own window only
-    // Whether anyone can see the window: it is mapped and not wholly covered.
-    // The root always is; the others follow MapNotify, UnmapNotify and
-    // VisibilityNotify.
+    // Whether anyone can see the window: it is viewable (mapped, and so are
+    // its ancestors) and not wholly covered. The root always is; the others
+    // follow MapNotify, UnmapNotify and VisibilityNotify, and each frame's
+    // look at the window.
     bool mapped;
     bool obscured;
 };
@@ -34,11 +35,16 @@ bool OpenDrawTarget(DrawTarget& target, const HackOptions& options);
 
 void CloseDrawTarget(DrawTarget& target);
 
-// Reads the window's size as the X server has it now: OpenGL sizes its
-// buffers to that at the next frame, and the ConfigureNotify that tells of
-// a resize may not have come yet. False when the window is gone.
-bool ReadTargetSize(DrawTarget& target);
+// Reads the window's size and whether it is viewable as the X server has
+// them now: OpenGL sizes its buffers to that at the next frame, the
+// ConfigureNotify that tells of a resize may not have come yet, and no
+// event at all tells of an ancestor unmapped. False when the window is gone.
+bool ReadTargetState(DrawTarget& target);
 
 // Set once the X server has told us our window is gone (destroyed by
 // whoever owned it); the program then ends quietly.
 extern bool drawTargetGone;
+
+// Set, after one line on standard error, once the connection to the X
+// server is broken; the program then ends with status 1.
+extern bool displayLost;

@@ -85,10 +85,30 @@ TEST_F(CoreTest, NumbersBeyondTheBoundLeaveTheTablesAlone) {
     EXPECT_EQ(mobile.shapes.count, 3u);
     EXPECT_EQ(mobile.shapes[2].count, 1u);
 
-    // A number too long for 32 bits overflows differently in each C runtime;
-    // whatever it becomes, the bound holds.
+    // A number too long for 32 bits wraps or saturates, each C runtime its
+    // own way: in any of a line's integers, it is beyond the bound.
     Parse("end 99999999999999999999999: desc=1 mass=1 radius=1 above=1 string=1\n");
-    EXPECT_LE(mobile.items.count, (uint32_t)kMaxMobileNumber + 1);
+    EXPECT_EQ(Texts(), (Lines{"Invalid end", "item1 undefined"}));
+    EXPECT_EQ(mobile.items.count, 0u);
+    const char* tail = " mass=1 radius=1 above=1 string=1";
+    Parse(EndLine(1, 7) + "desc 1\nsglEnd\n" +                                 // what must stay
+          "end 4294967297: desc=0" + tail + "\n" +                             // wraps to 1
+          "end -4294967295: desc=0" + tail + "\n" +                            // wraps to 1
+          "branch 0x100000001: desc=0" + tail + " left=1,1,2 right=1,1,2\n" +  // hex
+          "end 2: desc=4294967297" + tail + "\n" +                             // names desc 1
+          "branch 3: desc=0" + tail + " left=1,1,2 right=1,1,040000000001\n" + // octal
+          "desc 4294967297\nsglEnd\n" +                                        // opens none
+          "end 4: desc=-2147483648" + tail + "\n" +                            // still fits
+          "end 5: desc=2147483648" + tail + "\n");                             // no more
+    EXPECT_EQ(Texts(), (Lines{"Invalid end", "Invalid end", "Invalid branch", "Invalid end",
+                              "Invalid branch", "invalid desc prefix",
+                              "found an orphan sgl command", "Invalid end"}));
+    EXPECT_EQ(mobile.items.count, 5u);
+    EXPECT_FLOAT_EQ(Item(1).mass, 7);
+    EXPECT_FALSE(Item(2).defined || Item(3).defined);
+    EXPECT_EQ(Item(4).desc, INT32_MIN);
+    EXPECT_EQ(mobile.shapes.count, 2u);
+    EXPECT_EQ(mobile.shapes[1].count, 1u);
 
     // The bound itself is a number like any other.
     Parse(EndLine(1) + EndLine(kMaxMobileNumber) + "desc 199999\nsglEnd\n");

@@ -1,10 +1,12 @@
-// The author's checker driven as a real process on real files.
+// The author's tools driven as real processes on real files.
 #include <gtest/gtest.h>
 
 #include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -21,9 +23,11 @@ static std::string Write(const std::string& name, const std::string& text) {
     return path;
 }
 
-// Runs the checker; `stream` 1 keeps its standard output, 2 its errors.
-static Result Check(const std::string& arguments, int stream = 1) {
-    std::string command = std::string(MOBILECHECK) + " " + arguments +
+// Runs a tool; `stream` 1 keeps its standard output, 2 its errors. One that
+// blocks is killed after a minute, failing with status 137 rather than
+// hanging the test.
+static Result RunTool(const char* program, const std::string& arguments, int stream) {
+    std::string command = std::string("timeout -s KILL 60 ") + program + " " + arguments +
                           (stream == 1 ? " 2>/dev/null" : " 2>&1 >/dev/null");
     FILE* pipe = popen(command.c_str(), "r");
     Result run;
@@ -34,6 +38,10 @@ static Result Check(const std::string& arguments, int stream = 1) {
     int status = pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+static Result Check(const std::string& arguments, int stream = 1) {
+    return RunTool(MOBILECHECK, arguments, stream);
 }
 
 TEST(MobileCheck, CleanDescriptionSaysNothing) {
@@ -146,4 +154,38 @@ TEST(MobileCheck, StatsCountShapesAndSwings) {
               "total: 3 vertices, 1 colours, mass 1.5 (2 hanging from the top)\n"
               "item 1: period 8.88577 s, amplitude 6.28319 degrees\n"
               "item 2: period 8.88577 s, amplitude 3.14159 degrees\n");
+}
+
+TEST(MobileCheck, NamesNumbersThatAreNotFiniteOrDoNotFit) {
+    std::string path =
+        Write("nonfinite.txt", "perspective: 45,3,nan lookat=0 timef=1 background=0,0,0 "
+                               "perimeter=30 thread=0.1,1,1,1 periodicity=0\n"
+                               "end 1: desc=1 mass=1e39 radius=1 above=1 string=1\n"
+                               "end 4294967297: desc=1 mass=1 radius=1 above=1 string=1\n"
+                               "desc 1\nsglBegin(GL_LINES)\nsglVertex3(nan,0,0)\n"
+                               "sglVertex3(0,-nan,0)\nsglEnd()\n");
+    Result run = Check("--stats " + path, 2);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, path + ":3: Invalid end\n" + path +
+                           ":1: warning: perspective: zfar is not a finite number\n" + path +
+                           ":2: warning: item 1: mass is not a finite number\n" + path +
+                           ":6: warning: desc 1: sglVertex3 gives a number that is not finite\n" +
+                           path +
+                           ":7: warning: desc 1: sglVertex3 gives a number that is not finite\n");
+    // No extent can be given of vertices that are nowhere.
+    EXPECT_NE(Check("--stats " + path).out.find("2 vertices, 0 colours\n"), std::string::npos);
+}
+
+// A pipe or a device in place of a description never blocks the snapshot
+// tool nor fills its memory: one line, status 1.
+TEST(MobileSnap, RefusesWhatIsNoRegularFileInOneLine) {
+    std::string fifo = testing::TempDir() + "fifo.txt";
+    unlink(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {std::string("/dev/zero"), fifo}) {
+        Result run = RunTool(MOBILESNAP, "-o " + testing::TempDir() + "snap.png " + path, 2);
+        EXPECT_EQ(run.status, 1) << path;
+        EXPECT_EQ(run.out, "mobilesnap: cannot read " + path + ": not a regular file\n");
+    }
+    unlink(fifo.c_str());
 }

@@ -4,9 +4,12 @@
 #include <math.h>
 #include <string.h>
 
+#include <string>
 #include <vector>
 
 #include "gl_recorder.h"
+#include "mobile/builtin.h"
+#include "mobile/parser.h"
 #include "scene/gl_setup.h"
 #include "scene/renderer.h"
 #include "scene/view.h"
@@ -216,6 +219,50 @@ TEST(DrawItem, WalksADeepChainWithoutRecursion) {
     DrawItem(t.mobile, 1);
     EXPECT_EQ(100000, Count("glRotatef"));
     EXPECT_EQ(2, glRecording.maxModelViewDepth);
+}
+
+// Forty levels, each hanging the next from both arms (2^40 places), the
+// last one numbered `last`, each with a shape of a hundred commands.
+static size_t CallsForSharedLevels(int last, bool* whole) {
+    std::string text = "desc 1\n";
+    for (int i = 0; i < 100; i++)
+        text += "sglVertex3(0,0,0)\n";
+    for (int n = 1; n <= 40; n++) {
+        int child = n == 40 ? last : n + 1;
+        text += "branch " + std::to_string(n) +
+                ": desc=1 mass=1 radius=1 above=1 string=1 left=1,0," + std::to_string(child) +
+                " right=-1,0," + std::to_string(child) + "\n";
+    }
+    text += "end " + std::to_string(last) + ": desc=1 mass=1 radius=1 above=1 string=1\n";
+    Mobile mobile = {};
+    ParseMobileDescription(mobile, text.data(), (uint32_t)text.size());
+    ResetGlRecording();
+    *whole = DrawMobileView(mobile, 20, 0);
+    FreeMobile(mobile);
+    return glRecording.calls.size();
+}
+
+TEST(DrawMobileView, SharedChildrenDrawWithinOneBudgetWhateverTheirNumbers) {
+    bool whole = true;
+    size_t calls = CallsForSharedLevels(kMaxMobileNumber, &whole);
+    EXPECT_FALSE(whole);
+    // The budget is spent, give or take one item, and the highest number
+    // buys nothing.
+    EXPECT_GT(calls, 16384u - 116);
+    EXPECT_LT(calls, 16384u + 200);
+    EXPECT_EQ(calls, CallsForSharedLevels(41, &whole));
+    EXPECT_EQ(Count("glPushMatrix"), Count("glPopMatrix"));
+
+    // A proper tree is drawn whole, however large.
+    Mobile builtin = {};
+    ParseMobileDescription(builtin, builtinMobileText, builtinMobileSize);
+    ResetGlRecording();
+    EXPECT_TRUE(DrawMobileView(builtin, 20, 0));
+    EXPECT_EQ(11, Count("glRotatef"));
+    FreeMobile(builtin);
+    TestMobile t;
+    t.Chain(100000);
+    EXPECT_TRUE(DrawItem(t.mobile, 1));
 }
 
 TEST(DrawMobileView, ClearsPlacesTheCameraOnTheProjectionAndRestoresIt) {

@@ -182,6 +182,11 @@ TEST_F(Screen, BadWindowsAndOptionsEndWithOneLine) {
         {{"--description", ScratchPath("missing.txt")}, {}, "cannot read"},
         {{"--description", testing::TempDir()}, {}, "cannot read"},
         {{"--delay", "fast"}, {}, "--delay wants"},
+        // Ids are read strictly: no second 0x, sign or space.
+        {{"--window-id", "0x0x21"}, {}, "--window-id wants"},
+        {{"--visual", "0x0x21"}, {}, "--visual wants"},
+        {{}, {"XSCREENSAVER_WINDOW=0x0x21"}, "is no window id"},
+        {{}, {"XSCREENSAVER_WINDOW= 33"}, "is no window id"},
     };
     for (const Case& c : cases) {
         Start(c.arguments, c.environment);
@@ -190,10 +195,31 @@ TEST_F(Screen, BadWindowsAndOptionsEndWithOneLine) {
         EXPECT_NE(errors.find(c.says), std::string::npos) << errors;
         EXPECT_EQ(errors.find("hangingmobile: "), 0u) << errors;
     }
+    // A file name that holds a line end: still one line.
+    Start({"--description", ScratchPath("two\nlines.txt")});
+    EXPECT_EQ(WaitForExit(program, 30), 1);
+    EXPECT_EQ(ReadErrors(program), "hangingmobile: cannot read " + ScratchPath("two\\nlines.txt") +
+                                       ": No such file or directory\n");
     // No X display at all.
     Process lost = StartProcess({ProgramPath()}, ":65000");
     EXPECT_EQ(WaitForExit(lost, 30), 1);
     EXPECT_EQ(ReadErrors(lost).find("hangingmobile: cannot open the X display"), 0u);
+}
+
+TEST(TwoScreens, AWindowOnTheOtherScreenIsRefusedForThat) {
+    PrivateDisplay two;
+    ASSERT_TRUE(StartPrivateDisplay(two, {"-screen", "1", "320x240x24"})) << "no Xvfb";
+    ASSERT_EQ(ScreenCount(two.display), 2);
+    Window window =
+        XCreateSimpleWindow(two.display, RootWindow(two.display, 1), 0, 0, 100, 100, 0, 0, 0);
+    XMapWindow(two.display, window);
+    XSync(two.display, False);
+    Process program = StartProcess({ProgramPath(), "--window-id", HexId(window)}, two.name);
+    EXPECT_EQ(WaitForExit(program, 30), 1);
+    EXPECT_EQ(ReadErrors(program), "hangingmobile: window " + HexId(window) +
+                                       " is on screen 1, and the display " + two.name +
+                                       " names screen 0\n");
+    StopPrivateDisplay(two);
 }
 
 TEST(NoGlx, ADisplayWithoutGlxEndsWithOneLine) {

@@ -9,6 +9,7 @@
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -30,6 +31,17 @@ bool PollUntil(double seconds, const std::function<bool()>& condition) {
             return false;
         usleep(50000);
     }
+}
+
+bool InSystemCall(pid_t pid, long number) {
+    FILE* file = fopen(("/proc/" + std::to_string(pid) + "/syscall").c_str(), "r");
+    long found = -1;
+    if (file) {
+        if (fscanf(file, "%ld", &found) != 1)
+            found = -1;
+        fclose(file);
+    }
+    return found == number;
 }
 
 static bool Exists(const std::string& path) {
@@ -103,7 +115,7 @@ void StopPrivateDisplay(PrivateDisplay& display) {
 }
 
 Process StartProcess(const std::vector<std::string>& argv, const std::string& displayName,
-                     const std::vector<std::string>& environment) {
+                     const std::vector<std::string>& environment, int errorsTo) {
     Process process;
     // Unlinked at once: the program writes, the test reads, nothing is left.
     char path[] = "/tmp/hm-errors-XXXXXX";
@@ -123,12 +135,20 @@ Process StartProcess(const std::vector<std::string>& argv, const std::string& di
         setenv("LD_PRELOAD", KEEP_GL_LOADED, 1);
         setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
 #endif
-        for (const std::string& entry : environment)
-            putenv(strdup(entry.c_str()));
+        for (const std::string& entry : environment) {
+            const std::string more = "LD_PRELOAD+=";
+            const char* preloaded = getenv("LD_PRELOAD");
+            if (entry.compare(0, more.size(), more) != 0)
+                putenv(strdup(entry.c_str()));
+            else if (preloaded && *preloaded)
+                setenv("LD_PRELOAD", (preloaded + (":" + entry.substr(more.size()))).c_str(), 1);
+            else
+                setenv("LD_PRELOAD", entry.substr(more.size()).c_str(), 1);
+        }
         int null = open("/dev/null", O_RDWR);
         dup2(null, 0);
         dup2(null, 1);
-        dup2(errors, 2);
+        dup2(errorsTo >= 0 ? errorsTo : errors, 2);
         std::vector<char*> args;
         args.reserve(argv.size() + 1);
         for (const std::string& arg : argv)
@@ -142,12 +162,15 @@ Process StartProcess(const std::vector<std::string>& argv, const std::string& di
 
 int WaitForExit(Process& process, double seconds) {
     int status = 0;
-    bool ended = PollUntil(seconds, [&] { return waitpid(process.pid, &status, WNOHANG) > 0; });
+    struct rusage usage = {};
+    bool ended =
+        PollUntil(seconds, [&] { return wait4(process.pid, &status, WNOHANG, &usage) > 0; });
     if (!ended) {
         Kill(process);
         return -1;
     }
     process.pid = -1;
+    process.peakKilobytes = usage.ru_maxrss;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 

@@ -25,18 +25,24 @@ void StopPrivateDisplay(PrivateDisplay& display);
 
 struct Process {
     pid_t pid = -1;
-    int errors = -1; // an unlinked file that receives the program's standard error
+    int errors = -1;         // an unlinked file that receives the program's standard error
+    long peakKilobytes = -1; // its largest resident size, once it has ended
 };
-// Starts `argv` with DISPLAY set and `environment` ("NAME=VALUE") added;
-// standard error goes to a temporary file.
+// Starts `argv` with DISPLAY set and `environment` ("NAME=VALUE") added
+// ("LD_PRELOAD+=LIBRARY" adds to what is preloaded already); standard error
+// goes to a temporary file, or to `errorsTo` when one is given.
 Process StartProcess(const std::vector<std::string>& argv, const std::string& displayName,
-                     const std::vector<std::string>& environment = {});
+                     const std::vector<std::string>& environment = {}, int errorsTo = -1);
 // The exit status once it has ended, -1 if it has not ended within `seconds`
 // (it is then killed), 128 + N for a signal.
 int WaitForExit(Process& process, double seconds);
 void Kill(Process& process);
 std::string ReadErrors(const Process& process);
 bool Running(const Process& process);
+
+// The process's main thread is in the system call `number` now (a read of
+// /proc: a state, not a guess of how long anything takes).
+bool InSystemCall(pid_t pid, long number);
 
 // Polls `condition` every 50 ms until it holds or `seconds` have passed.
 bool PollUntil(double seconds, const std::function<bool()>& condition);

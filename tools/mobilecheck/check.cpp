@@ -1,5 +1,6 @@
 #include "tools/mobilecheck/check.h"
 
+#include <math.h>
 #include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
@@ -8,19 +9,17 @@
 
 #include "mobile/parser.h"
 
-// The number of an item or desc line as the parser reads it: the format's
-// first conversion, or -1 when the parser would store nothing.
-static int32_t LineNumber(const char* line, const char* format) {
-    int32_t number = -1;
-    if (sscanf(line, format, &number) != 1 || number < 0 || number > kMaxMobileNumber)
-        return -1;
-    return number;
-}
-
 template <typename T> static void Put(std::vector<T>& table, int32_t index, const T& value) {
     if ((size_t)index >= table.size())
         table.resize((size_t)index + 1);
     table[(size_t)index] = value;
+}
+
+static bool AllFinite(const float* values, int count) {
+    for (int i = 0; i < count; i++)
+        if (!isfinite(values[i]))
+            return false;
+    return true;
 }
 
 struct OpenBlock {
@@ -53,19 +52,16 @@ void ParseWithSideTables(Check& check, Mobile& mobile, const char* bytes, uint32
         // the parser would do all the same.
         char* start;
         LineKind kind = ClassifyDescriptionLine(line.data(), &start);
-        int32_t item = -1;
-        if (kind == LineBranch)
-            item = LineNumber(start, "branch %i");
-        else if (kind == LineEnd)
-            item = LineNumber(start, "end %i");
         if (kind == LineDesc)
             StoreBlock(check, parser, block);
         uint32_t recorded = parser.recording.count;
 
         ParseDescriptionLine(parser, start, number);
 
-        if (item >= 0)
-            Put(check.itemLine, item, number);
+        if (kind == LinePerspective)
+            check.perspectiveLine = number;
+        if (parser.storedItem >= 0)
+            Put(check.itemLine, parser.storedItem, number);
         if (kind == LineDesc && parser.currentdesc >= 0) {
             block.line = number;
             block.commands.clear();
@@ -81,16 +77,16 @@ static uint32_t LineOf(const std::vector<uint32_t>& lines, int32_t index) {
     return index >= 0 && (size_t)index < lines.size() ? lines[(size_t)index] : 0;
 }
 
-static void Warn(Check& check, uint32_t line, const char* format, ...)
+static void Warn(std::vector<Report>& reports, uint32_t line, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 
-static void Warn(Check& check, uint32_t line, const char* format, ...) {
+static void Warn(std::vector<Report>& reports, uint32_t line, const char* format, ...) {
     char text[256];
     va_list arguments;
     va_start(arguments, format);
     vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
-    check.reports.push_back(Report{line, true, text});
+    reports.push_back(Report{line, true, text});
 }
 
 // Children that name nothing, and child references that close a cycle: a
@@ -107,10 +103,10 @@ static void WarnReferences(Check& check, const Mobile& mobile) {
             int32_t child = sides[side]->item;
             const char* name = side == 0 ? "left" : "right";
             if (child < 0 || (uint32_t)child >= count)
-                Warn(check, LineOf(check.itemLine, (int32_t)n),
+                Warn(check.reports, LineOf(check.itemLine, (int32_t)n),
                      "item %u: %s child %d is outside the item table", n, name, (int)child);
             else if (!mobile.items[(uint32_t)child].defined)
-                Warn(check, LineOf(check.itemLine, (int32_t)n),
+                Warn(check.reports, LineOf(check.itemLine, (int32_t)n),
                      "item %u: %s child %d is not defined", n, name, (int)child);
         }
     }
@@ -139,8 +135,9 @@ static void WarnReferences(Check& check, const Mobile& mobile) {
             if (!FindItem(mobile, child))
                 continue;
             if (state[(size_t)child] == 1)
-                Warn(check, LineOf(check.itemLine, n), "item %d: %s child %d closes a cycle",
-                     (int)n, side == 0 ? "left" : "right", (int)child);
+                Warn(check.reports, LineOf(check.itemLine, n),
+                     "item %d: %s child %d closes a cycle", (int)n, side == 0 ? "left" : "right",
+                     (int)child);
             else if (state[(size_t)child] == 0) {
                 state[(size_t)child] = 1;
                 stack.push_back({child, 0});
@@ -159,9 +156,59 @@ static void WarnItems(Check& check, const Mobile& mobile) {
             continue;
         uint32_t line = LineOf(check.itemLine, (int32_t)n);
         if (LineOf(check.blockLine, item.desc) == 0)
-            Warn(check, line, "item %u: desc %d names no shape", n, (int)item.desc);
+            Warn(check.reports, line, "item %u: desc %d names no shape", n, (int)item.desc);
         if (!reachable[n])
-            Warn(check, line, "item %u is not reachable from item 1", n);
+            Warn(check.reports, line, "item %u is not reachable from item 1", n);
+    }
+}
+
+// A number the saver cannot draw or move with: an overflowing "1e39", a
+// "nan", or a vertex that its block's offset and scale carried past the
+// largest float. The picture and the motion of such an item are undefined.
+static void WarnNonFinite(Check& check, const Mobile& mobile) {
+    // The defaults are finite: a setting that is not came from a perspective line.
+    const struct {
+        const char* name;
+        const float* values;
+        int count;
+    } settings[] = {{"fov", &mobile.fov, 1},
+                    {"znear", &mobile.znear, 1},
+                    {"zfar", &mobile.zfar, 1},
+                    {"lookat", &mobile.lookat, 1},
+                    {"timef", &mobile.timef, 1},
+                    {"background", mobile.background, 3},
+                    {"perimeter", &mobile.perimeter, 1},
+                    {"thread", &mobile.thread, 1},
+                    {"threadcolour", mobile.threadcolour, 3},
+                    {"periodicity", &mobile.periodicity, 1}};
+    for (const auto& setting : settings)
+        if (!AllFinite(setting.values, setting.count))
+            Warn(check.reports, check.perspectiveLine, "perspective: %s is not a finite number",
+                 setting.name);
+    for (uint32_t n = 0; n < mobile.items.count; n++) {
+        const MobileItem& item = mobile.items[n];
+        if (!item.defined)
+            continue;
+        const struct {
+            const char* name;
+            float value;
+        } fields[] = {{"mass", item.mass},       {"radius", item.radius},  {"above", item.above},
+                      {"string", item.string},   {"left x", item.left.x},  {"left y", item.left.y},
+                      {"right x", item.right.x}, {"right y", item.right.y}};
+        for (const auto& field : fields)
+            if (!isfinite(field.value))
+                Warn(check.reports, LineOf(check.itemLine, (int32_t)n),
+                     "item %u: %s is not a finite number", n, field.name);
+    }
+    for (uint32_t d = 0; d < mobile.shapes.count && d < check.commandLines.size(); d++) {
+        const ShapeList& list = mobile.shapes[d];
+        const std::vector<uint32_t>& lines = check.commandLines[d];
+        for (uint32_t i = 0; i < list.count && i < lines.size(); i++) {
+            ShapeOp op = list[i].op;
+            if ((op == Vertex3 || op == Color3) && !AllFinite(list[i].values, 3))
+                Warn(check.reports, lines[i], "desc %u: %s gives a number that is not finite", d,
+                     op == Vertex3 ? "sglVertex3" : "sglColor3");
+        }
     }
 }
 
@@ -176,20 +223,20 @@ static void WarnGroups(Check& check, const Mobile& mobile) {
             ShapeOp op = list[i].op;
             if (op == BeginTriangles || op == BeginQuads || op == BeginLines) {
                 if (open >= 0)
-                    Warn(check, lines[i], "sglBegin inside a group that has no sglEnd yet");
+                    Warn(check.reports, lines[i], "sglBegin inside a group that has no sglEnd yet");
                 open = (int)i;
                 vertices = 0;
             } else if (op == Vertex3) {
                 vertices++;
             } else if (op == End) {
                 if (open < 0) {
-                    Warn(check, lines[i], "sglEnd without sglBegin");
+                    Warn(check.reports, lines[i], "sglEnd without sglBegin");
                     continue;
                 }
                 ShapeOp kind = list[(uint32_t)open].op;
                 uint32_t per = kind == BeginTriangles ? 3 : kind == BeginQuads ? 4 : 2;
                 if (vertices % per != 0)
-                    Warn(check, lines[(size_t)open],
+                    Warn(check.reports, lines[(size_t)open],
                          "group of %s has %u vertices, not a multiple of %u",
                          kind == BeginTriangles ? "triangles"
                          : kind == BeginQuads   ? "quads"
@@ -199,7 +246,7 @@ static void WarnGroups(Check& check, const Mobile& mobile) {
             }
         }
         if (open >= 0)
-            Warn(check, lines[(size_t)open], "sglBegin without sglEnd");
+            Warn(check.reports, lines[(size_t)open], "sglBegin without sglEnd");
     }
 }
 
@@ -208,6 +255,7 @@ void AddWarnings(Check& check, const Mobile& mobile) {
     WarnReferences(check, mobile);
     WarnItems(check, mobile);
     WarnGroups(check, mobile);
+    WarnNonFinite(check, mobile);
     std::stable_sort(check.reports.begin() + (long)first, check.reports.end(),
                      [](const Report& a, const Report& b) { return a.line < b.line; });
 }

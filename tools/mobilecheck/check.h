@@ -16,6 +16,7 @@ struct Check {
     std::vector<uint32_t> itemLine;  // per item number: the line that stored it
     std::vector<uint32_t> blockLine; // per desc number: the desc line of its stored block
     std::vector<std::vector<uint32_t>> commandLines; // per desc number: line of each command
+    uint32_t perspectiveLine = 0;                    // the last perspective line
 };
 
 // Parses like ParseMobileDescription, line by line with the very same code,

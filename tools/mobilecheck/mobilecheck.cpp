@@ -43,8 +43,8 @@ int main(int argc, char** argv) {
         return Usage();
 
     std::vector<char> bytes;
-    if (const char* why = ReadDescriptionFile(path, UINT32_MAX, bytes)) {
-        fprintf(stderr, "mobilecheck: cannot read %s: %s\n", path, why);
+    if (const char* why = ReadDescriptionFile(path, kDescriptionLimit, bytes)) {
+        fprintf(stderr, "mobilecheck: cannot read %s: %s\n", OneLine(path).c_str(), why);
         return 2;
     }
 

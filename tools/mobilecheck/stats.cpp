@@ -9,7 +9,7 @@ static const double kPi = 3.14159274;
 
 static void PrintShape(FILE* out, uint32_t d, const ShapeList& list, uint32_t* vertexTotal,
                        uint32_t* colourTotal) {
-    uint32_t groups[3] = {0, 0, 0}, vertices = 0, colours = 0;
+    uint32_t groups[3] = {0, 0, 0}, vertices = 0, finite = 0, colours = 0;
     float low[3] = {FLT_MAX, FLT_MAX, FLT_MAX}, high[3] = {-FLT_MAX, -FLT_MAX, -FLT_MAX};
     for (uint32_t i = 0; i < list.count; i++) {
         const ShapeCommand& command = list[i];
@@ -19,6 +19,12 @@ static void PrintShape(FILE* out, uint32_t d, const ShapeList& list, uint32_t* v
             colours++;
         else if (command.op == Vertex3) {
             vertices++;
+            // The extent is of the vertices that can be drawn; the checker
+            // warns of the others.
+            const float* v = command.values;
+            if (!isfinite(v[0]) || !isfinite(v[1]) || !isfinite(v[2]))
+                continue;
+            finite++;
             for (int k = 0; k < 3; k++) {
                 low[k] = fminf(low[k], command.values[k]);
                 high[k] = fmaxf(high[k], command.values[k]);
@@ -29,7 +35,7 @@ static void PrintShape(FILE* out, uint32_t d, const ShapeList& list, uint32_t* v
         out,
         "desc %u: %u groups (%u of triangles, %u of quads, %u of lines), %u vertices, %u colours",
         d, groups[0] + groups[1] + groups[2], groups[0], groups[1], groups[2], vertices, colours);
-    if (vertices > 0)
+    if (finite > 0)
         fprintf(out, ", extent x %g to %g; y %g to %g; z %g to %g", low[0], high[0], low[1],
                 high[1], low[2], high[2]);
     fputc('\n', out);

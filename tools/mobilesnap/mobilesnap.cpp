@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "mobile/builtin.h"
+#include "mobile/description_file.h"
 #include "mobile/parser.h"
 #include "mobile/platform.h"
 #include "scene/gl_setup.h"
@@ -76,19 +77,6 @@ bool ReadOptions(int argc, char** argv, Options& options) {
     return options.width > 0 && options.height > 0 && options.width <= 16384 &&
            options.height <= 16384 && options.frames >= 1 && options.frames <= 10000 &&
            options.interval >= 0;
-}
-
-bool ReadFile(const char* path, std::vector<char>& bytes) {
-    FILE* file = fopen(path, "rb");
-    if (!file)
-        return false;
-    char chunk[65536];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    bool ok = !ferror(file);
-    fclose(file);
-    return ok;
 }
 
 // OSMesa's rows run bottom-up; images run top-down.
@@ -194,9 +182,12 @@ int main(int argc, char** argv) {
     const char* text = builtinMobileText;
     uint32_t size = builtinMobileSize;
     if (options.description) {
-        if (!ReadFile(options.description, file)) {
-            fprintf(stderr, "mobilesnap: cannot read %s\n", options.description);
-            return 2;
+        // The hosts' own reader and limit: a pipe, a device or a huge file is
+        // refused at once rather than read for ever.
+        if (const char* why = ReadDescriptionFile(options.description, kDescriptionLimit, file)) {
+            fprintf(stderr, "mobilesnap: cannot read %s: %s\n",
+                    OneLine(options.description).c_str(), why);
+            return 1;
         }
         text = file.data();
         size = (uint32_t)file.size();
@@ -222,9 +213,13 @@ int main(int argc, char** argv) {
         options.output ? options.output : (options.frames > 1 ? "mobile.gif" : "mobile.png");
     GifWriter gif;
     bool ok = options.frames == 1 || StartGif(gif, output, options.width, options.height);
+    bool cutSaid = false;
     for (int frame = 0; ok && frame < options.frames; frame++) {
         SetTestClock(start + (uint32_t)(options.at + frame * options.interval));
-        DrawViewFrame(mobile, options.latitude, options.longitude);
+        if (!DrawViewFrame(mobile, options.latitude, options.longitude) && !cutSaid) {
+            fprintf(stderr, "mobilesnap: %s\n", kDrawingCutMessage);
+            cutSaid = true;
+        }
         glFinish();
         std::vector<unsigned char> rgb = TopDownRgb(pixels, options.width, options.height);
         if (options.frames == 1)
