@@ -4,7 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "scene/gl.h"
+#include "scene/gl_stand_in.h"
 #include "scene/glu_matrices.h"
 
 namespace {
@@ -118,6 +118,9 @@ const WebFrame& WebFrameData() {
     gl.frame.lines = gl.lines.data;
     return gl.frame;
 }
+
+// Every call the core may make (scene/gl.h), on the CPU.
+namespace web_gl {
 
 void glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha) {
     gl.frame.clearColour[0] = red;
@@ -282,15 +285,14 @@ static void MultiplyTopDouble(const double m[16]) {
     MultiplyTop(f);
 }
 
-void APIENTRY gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
+void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
     double m[16];
     if (PerspectiveMatrix(fovy, aspect, zNear, zFar, m))
         MultiplyTopDouble(m);
 }
 
-void APIENTRY gluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX,
-                        GLdouble centreY, GLdouble centreZ, GLdouble upX, GLdouble upY,
-                        GLdouble upZ) {
+void gluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX, GLdouble centreY,
+               GLdouble centreZ, GLdouble upX, GLdouble upY, GLdouble upZ) {
     const double eye[3] = {eyeX, eyeY, eyeZ}, centre[3] = {centreX, centreY, centreZ},
                  up[3] = {upX, upY, upZ};
     double m[16];
@@ -298,3 +300,7 @@ void APIENTRY gluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble ce
     MultiplyTopDouble(m);
     glTranslatef((float)-eyeX, (float)-eyeY, (float)-eyeZ);
 }
+
+} // namespace web_gl
+
+HM_GL_STAND_IN(web_gl)

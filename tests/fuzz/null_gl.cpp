@@ -1,32 +1,52 @@
-// A null OpenGL for fuzzing the drawing walk: every call the renderer makes,
-// doing nothing but keeping count of what a real driver would check.
+// A null OpenGL for fuzzing the drawing walk: every call the core may make
+// (scene/gl.h), doing nothing but keeping count of what a real driver would
+// check.
 #include "null_gl.h"
 
-#include "scene/gl.h"
+#include "scene/gl_stand_in.h"
 
 NullGlCounts nullGl;
 
-void APIENTRY glRotatef(GLfloat, GLfloat, GLfloat, GLfloat) {
+namespace null_gl {
+
+void glRotatef(GLfloat, GLfloat, GLfloat, GLfloat) {
     nullGl.items++;
 }
-void APIENTRY glTranslatef(GLfloat, GLfloat, GLfloat) {}
-void APIENTRY glColor3f(GLfloat, GLfloat, GLfloat) {}
-void APIENTRY glBegin(GLenum) {}
-void APIENTRY glEnd() {}
-void APIENTRY glVertex3f(GLfloat, GLfloat, GLfloat) {
+void glTranslatef(GLfloat, GLfloat, GLfloat) {}
+void glColor3f(GLfloat, GLfloat, GLfloat) {}
+void glBegin(GLenum) {}
+void glEnd() {}
+void glVertex3f(GLfloat, GLfloat, GLfloat) {
     nullGl.vertices++;
 }
-void APIENTRY glPushMatrix() {
+void glPushMatrix() {
     nullGl.depth++;
 }
-void APIENTRY glPopMatrix() {
+void glPopMatrix() {
     nullGl.depth--;
 }
-void APIENTRY glMatrixMode(GLenum) {}
-void APIENTRY glLoadIdentity() {}
-void APIENTRY glClearColor(GLclampf, GLclampf, GLclampf, GLclampf) {}
-void APIENTRY glClear(GLbitfield) {
+void glMatrixMode(GLenum) {}
+void glLoadIdentity() {}
+void glClearColor(GLclampf, GLclampf, GLclampf, GLclampf) {}
+void glClear(GLbitfield) {
     nullGl.frames++;
 }
-void APIENTRY gluLookAt(GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble,
-                        GLdouble, GLdouble) {}
+void gluLookAt(GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble,
+               GLdouble) {}
+
+// The context's set-up and projection, which no frame calls.
+void glClearDepth(GLclampd) {}
+void glDepthFunc(GLenum) {}
+void glShadeModel(GLenum) {}
+void glFrontFace(GLenum) {}
+void glPixelStorei(GLenum, GLint) {}
+void glBlendFunc(GLenum, GLenum) {}
+void glAlphaFunc(GLenum, GLclampf) {}
+void glEnable(GLenum) {}
+void glDisable(GLenum) {}
+void glViewport(GLint, GLint, GLsizei, GLsizei) {}
+void gluPerspective(GLdouble, GLdouble, GLdouble, GLdouble) {}
+
+} // namespace null_gl
+
+HM_GL_STAND_IN(null_gl)

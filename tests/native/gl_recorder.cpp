@@ -4,7 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "scene/gl.h"
+#include "scene/gl_stand_in.h"
 
 GlRecording glRecording;
 
@@ -82,7 +82,10 @@ std::string Describe(const std::vector<GlCall>& calls) {
     return out;
 }
 
-void APIENTRY glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
+// Every call the core may make (scene/gl.h), recorded.
+namespace recorder {
+
+void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
     Record("glRotatef", {angle, x, y, z});
     // Rotation about a unit axis, as OpenGL defines it.
     double len = sqrt((double)x * x + (double)y * y + (double)z * z);
@@ -101,7 +104,7 @@ void APIENTRY glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
     MultiplyCurrent(r);
 }
 
-void APIENTRY glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
     Record("glTranslatef", {x, y, z});
     Matrix t = Identity();
     t.m[12] = x;
@@ -110,17 +113,17 @@ void APIENTRY glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
     MultiplyCurrent(t);
 }
 
-void APIENTRY glColor3f(GLfloat r, GLfloat g, GLfloat b) {
+void glColor3f(GLfloat r, GLfloat g, GLfloat b) {
     Record("glColor3f", {r, g, b});
 }
-void APIENTRY glBegin(GLenum mode) {
+void glBegin(GLenum mode) {
     Record("glBegin", {(double)mode});
 }
-void APIENTRY glEnd() {
+void glEnd() {
     Record("glEnd", {});
 }
 
-void APIENTRY glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
     Record("glVertex3f", {x, y, z});
     const double* m = modelView.back().m;
     glRecording.sceneVertices.push_back({m[0] * x + m[4] * y + m[8] * z + m[12],
@@ -128,71 +131,75 @@ void APIENTRY glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
                                          m[2] * x + m[6] * y + m[10] * z + m[14]});
 }
 
-void APIENTRY glPushMatrix() {
+void glPushMatrix() {
     Record("glPushMatrix", {});
     Stack().push_back(Stack().back());
     if ((int)modelView.size() > glRecording.maxModelViewDepth)
         glRecording.maxModelViewDepth = (int)modelView.size();
 }
 
-void APIENTRY glPopMatrix() {
+void glPopMatrix() {
     Record("glPopMatrix", {});
     if (Stack().size() > 1)
         Stack().pop_back();
 }
 
-void APIENTRY glMatrixMode(GLenum mode) {
+void glMatrixMode(GLenum mode) {
     Record("glMatrixMode", {(double)mode});
     matrixMode = mode;
 }
 
-void APIENTRY glLoadIdentity() {
+void glLoadIdentity() {
     Record("glLoadIdentity", {});
     Stack().back() = Identity();
 }
 
-void APIENTRY glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
+void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
     Record("glClearColor", {r, g, b, a});
 }
-void APIENTRY glClear(GLbitfield mask) {
+void glClear(GLbitfield mask) {
     Record("glClear", {(double)mask});
 }
-void APIENTRY glClearDepth(GLclampd depth) {
+void glClearDepth(GLclampd depth) {
     Record("glClearDepth", {depth});
 }
-void APIENTRY glDepthFunc(GLenum func) {
+void glDepthFunc(GLenum func) {
     Record("glDepthFunc", {(double)func});
 }
-void APIENTRY glShadeModel(GLenum mode) {
+void glShadeModel(GLenum mode) {
     Record("glShadeModel", {(double)mode});
 }
-void APIENTRY glFrontFace(GLenum mode) {
+void glFrontFace(GLenum mode) {
     Record("glFrontFace", {(double)mode});
 }
-void APIENTRY glPixelStorei(GLenum name, GLint value) {
+void glPixelStorei(GLenum name, GLint value) {
     Record("glPixelStorei", {(double)name, (double)value});
 }
-void APIENTRY glBlendFunc(GLenum s, GLenum d) {
+void glBlendFunc(GLenum s, GLenum d) {
     Record("glBlendFunc", {(double)s, (double)d});
 }
-void APIENTRY glAlphaFunc(GLenum func, GLclampf ref) {
+void glAlphaFunc(GLenum func, GLclampf ref) {
     Record("glAlphaFunc", {(double)func, ref});
 }
-void APIENTRY glEnable(GLenum cap) {
+void glEnable(GLenum cap) {
     Record("glEnable", {(double)cap});
 }
-void APIENTRY glDisable(GLenum cap) {
+void glDisable(GLenum cap) {
     Record("glDisable", {(double)cap});
 }
-void APIENTRY glViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
+void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
     Record("glViewport", {(double)x, (double)y, (double)w, (double)h});
 }
 
-void APIENTRY gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy,
-                        GLdouble cz, GLdouble ux, GLdouble uy, GLdouble uz) {
+void gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, GLdouble cz,
+               GLdouble ux, GLdouble uy, GLdouble uz) {
     Record("gluLookAt", {ex, ey, ez, cx, cy, cz, ux, uy, uz});
 }
 
-void APIENTRY gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
+void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
     Record("gluPerspective", {fovy, aspect, zNear, zFar});
 }
+
+} // namespace recorder
+
+HM_GL_STAND_IN(recorder)

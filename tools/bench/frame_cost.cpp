@@ -16,7 +16,7 @@
 #include "mobile/parser.h"
 #include "mobile/platform.h"
 #include "scene/dynamics.h"
-#include "scene/gl.h"
+#include "scene/gl_stand_in.h"
 #include "scene/renderer.h"
 #include "scene/view.h"
 #include "tools/bench/floor_frames.h"
@@ -45,51 +45,72 @@ void Record(Op op, unsigned word = 0, float a = 0, float b = 0, float c = 0, flo
 
 // The null OpenGL: records while a frame is being captured, else does
 // nothing but leave a trace in `sink`. A real OpenGL lives in a library, so
-// both sides must pay a call for each of its functions: kept out of line, or
-// the compiler would fold them into the floor's loop in this file.
-#define OUT_OF_LINE __attribute__((noipa))
-OUT_OF_LINE void APIENTRY glRotatef(GLfloat a, GLfloat x, GLfloat y, GLfloat z) {
+// both sides must pay a call for each of its functions: OpenGL's functions
+// (HM_GL_STAND_IN_WITH below) are kept out of line, or the compiler would
+// fold them into the floor's loop in this file.
+namespace bench_gl {
+
+void glRotatef(GLfloat a, GLfloat x, GLfloat y, GLfloat z) {
     Record(OpRotate, 0, a, x, y, z);
 }
-OUT_OF_LINE void APIENTRY glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
     Record(OpTranslate, 0, x, y, z);
 }
-OUT_OF_LINE void APIENTRY glColor3f(GLfloat r, GLfloat g, GLfloat b) {
+void glColor3f(GLfloat r, GLfloat g, GLfloat b) {
     Record(OpColour, 0, r, g, b);
 }
-OUT_OF_LINE void APIENTRY glBegin(GLenum mode) {
+void glBegin(GLenum mode) {
     Record(OpBegin, mode);
 }
-OUT_OF_LINE void APIENTRY glEnd() {
+void glEnd() {
     Record(OpEnd);
 }
-OUT_OF_LINE void APIENTRY glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
     Record(OpVertex, 0, x, y, z);
 }
-OUT_OF_LINE void APIENTRY glPushMatrix() {
+void glPushMatrix() {
     Record(OpPush);
 }
-OUT_OF_LINE void APIENTRY glPopMatrix() {
+void glPopMatrix() {
     Record(OpPop);
 }
-OUT_OF_LINE void APIENTRY glMatrixMode(GLenum mode) {
+void glMatrixMode(GLenum mode) {
     Record(OpMatrixMode, mode);
 }
-OUT_OF_LINE void APIENTRY glLoadIdentity() {
+void glLoadIdentity() {
     Record(OpIdentity);
 }
-OUT_OF_LINE void APIENTRY glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
+void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
     Record(OpClearColour, 0, r, g, b, a);
 }
-OUT_OF_LINE void APIENTRY glClear(GLbitfield mask) {
+void glClear(GLbitfield mask) {
     Record(OpClear, mask);
 }
-OUT_OF_LINE void APIENTRY gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy,
-                                    GLdouble cz, GLdouble ux, GLdouble uy, GLdouble uz) {
+void gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, GLdouble cz,
+               GLdouble ux, GLdouble uy, GLdouble uz) {
     sink += OpLookAt;
     if (recording)
         recording->push_back(Call{OpLookAt, 0, {}, {ex, ey, ez, cx, cy, cz, ux, uy, uz}});
 }
+
+// The context's set-up and projection, which no frame calls.
+void glClearDepth(GLclampd) {}
+void glDepthFunc(GLenum) {}
+void glShadeModel(GLenum) {}
+void glFrontFace(GLenum) {}
+void glPixelStorei(GLenum, GLint) {}
+void glBlendFunc(GLenum, GLenum) {}
+void glAlphaFunc(GLenum, GLclampf) {}
+void glEnable(GLenum) {}
+void glDisable(GLenum) {}
+void glViewport(GLint, GLint, GLsizei, GLsizei) {}
+void gluPerspective(GLdouble, GLdouble, GLdouble, GLdouble) {}
+
+} // namespace bench_gl
+
+#define OUT_OF_LINE __attribute__((noipa))
+HM_GL_STAND_IN_WITH(bench_gl, OUT_OF_LINE)
+
 // The host's buffer swap, which ends each frame.
 OUT_OF_LINE void ShowFrame() {
     Record(OpSwap);
