@@ -7,3 +7,14 @@ void FreeMobile(Mobile& mobile) {
     TableFree(mobile.shapes);
     TableFree(mobile.reachable);
 }
+
+bool ReplaceWithReading(Mobile& shown, Mobile& reading) {
+    if (!FindItem(reading, 1)) {
+        FreeMobile(reading);
+        return false;
+    }
+    FreeMobile(shown);
+    shown = reading;
+    reading = Mobile{};
+    return true;
+}

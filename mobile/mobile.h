@@ -90,3 +90,9 @@ inline const MobileItem* FindItem(const Mobile& mobile, int32_t n) {
         return nullptr;
     return &mobile.items[(uint32_t)n];
 }
+
+// An author's new reading takes the place of the mobile on the screen only
+// when it hangs an item 1 (then true); any other is freed and the last good
+// mobile stays (false), so that a broken or half-written description never
+// empties the screen. Either way `reading` holds nothing to free afterwards.
+bool ReplaceWithReading(Mobile& shown, Mobile& reading);

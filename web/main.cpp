@@ -64,10 +64,9 @@ void ClearMessages() {
     AppendMessageText("", 0);
 }
 
-void Replace(Mobile& fresh) {
-    FreeMobile(web.mobile);
-    web.mobile = fresh;
-    web.projection.known = false; // its own perspective
+// A new mobile on the screen: its own perspective, its cut not yet said.
+void Shown() {
+    web.projection.known = false;
     web.cutSaid = web.cutNews = false;
 }
 
@@ -83,7 +82,9 @@ EMSCRIPTEN_KEEPALIVE void WebStart(int32_t latitude, int32_t longitude) {
     KeepCameraInRange(web.latitude, web.longitude);
     Mobile fresh = {};
     ParseMobileDescription(fresh, builtinMobileText, builtinMobileSize);
-    Replace(fresh);
+    FreeMobile(web.mobile);
+    web.mobile = fresh;
+    Shown();
 }
 
 EMSCRIPTEN_KEEPALIVE int32_t WebDefaultLatitude() {
@@ -139,9 +140,9 @@ EMSCRIPTEN_KEEPALIVE void WebCameraKey(int32_t key) {
         TurnCamera(web.latitude, web.longitude, (CameraKey)key);
 }
 
-// Parses an author's text. One that hangs an item 1 replaces the mobile (its
-// motion starts again); any other leaves the last good one on the screen.
-// Returns 1 when it replaced it. The messages are then in WebMessages.
+// Parses an author's text, which replaces the mobile as ReplaceWithReading
+// says (its motion then starts again). Returns 1 when it replaced it. The
+// messages are then in WebMessages.
 EMSCRIPTEN_KEEPALIVE int32_t WebLoadDescription(const char* bytes, uint32_t count) {
     ClearMessages();
     Mobile fresh = {};
@@ -152,11 +153,9 @@ EMSCRIPTEN_KEEPALIVE int32_t WebLoadDescription(const char* bytes, uint32_t coun
                               (unsigned)(web.messageCount - kPrintedReports));
         AppendMessageText(more, (size_t)length);
     }
-    if (!FindItem(fresh, 1)) {
-        FreeMobile(fresh);
+    if (!ReplaceWithReading(web.mobile, fresh))
         return 0;
-    }
-    Replace(fresh);
+    Shown();
     return 1;
 }
 

@@ -102,11 +102,5 @@ bool ReloadChangedDescription(DescriptionSource& source, Mobile& mobile) {
     Mobile fresh = {};
     if (!ParseReporting(source.path, bytes, fresh))
         return false;
-    if (!FindItem(fresh, 1)) {
-        FreeMobile(fresh); // nothing to hang: the last good mobile stays
-        return false;
-    }
-    FreeMobile(mobile);
-    mobile = fresh;
-    return true;
+    return ReplaceWithReading(mobile, fresh);
 }
