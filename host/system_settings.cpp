@@ -5,6 +5,7 @@
 #include "host/saver_host.h"
 #include "host/settings.h"
 #include "host/trace.h"
+#include "scene/camera.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ void LoadSystemSaverSettings() {
     SystemSaverSettings& s = host.settings;
     s.passwordDelay = 15;
     s.passwordDelayIndex = 0;
-    s.mouseThreshold = 50;
+    s.mouseThreshold = kDefaultMouseThreshold;
     host.dismissalSuspended = false;
 
     HKEY key;

@@ -1,6 +1,8 @@
 // The camera keys: eight steps of the camera round the mobile and up and
 // down, and the range the camera is kept in. Shared by every host, which
-// maps its own key codes onto these.
+// maps its own key codes onto these. In a full-screen saver they are the
+// input that does not end it; any other key, a click, or mouse travel
+// beyond a threshold does.
 #pragma once
 
 #include <stdint.h>
@@ -23,3 +25,9 @@ void KeepCameraInRange(int32_t& latitude, int32_t& longitude);
 
 // Moves the camera by one key's step and keeps it in range.
 void TurnCamera(int32_t& latitude, int32_t& longitude, CameraKey key);
+
+// The mouse travel that ends a full-screen saver, in pixels along either
+// axis from where the saver first saw the pointer, unless the system says
+// otherwise: the Windows saver's default for its registry value, and the
+// page's threshold.
+const uint32_t kDefaultMouseThreshold = 50;

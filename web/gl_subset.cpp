@@ -12,7 +12,6 @@ namespace {
 // As deep as the desktop OpenGL the saver meets: a push beyond it is lost,
 // and so is a pop of the last matrix, as OpenGL does with its error.
 const int kStackDepth = 32;
-const int kFloatsPerVertex = 7;
 
 struct MatrixStack {
     float m[kStackDepth][16];
@@ -33,7 +32,7 @@ struct GlSubset {
     bool modelViewProjectionStale;
     float colour[3];
     GLenum primitive;                   // while inside glBegin/glEnd; 0 outside
-    float pending[4][kFloatsPerVertex]; // the primitive being assembled
+    float pending[4][kWebVertexFloats]; // the primitive being assembled
     int pendingCount;
     VertexArray triangles;
     VertexArray lines;
@@ -85,19 +84,19 @@ void Transform(const float* m, const float in[4], float out[4]) {
 }
 
 // A failed growth drops the primitive and keeps what was there.
-bool Append(VertexArray& array, const float (*vertices)[kFloatsPerVertex], uint32_t count) {
+bool Append(VertexArray& array, const float (*vertices)[kWebVertexFloats], uint32_t count) {
     if (array.vertices + count > array.capacity) {
         uint32_t capacity = array.capacity ? array.capacity * 2 : 4096;
         while (capacity < array.vertices + count)
             capacity *= 2;
         float* grown =
-            (float*)realloc(array.data, (size_t)capacity * kFloatsPerVertex * sizeof(float));
+            (float*)realloc(array.data, (size_t)capacity * kWebVertexFloats * sizeof(float));
         if (!grown)
             return false;
         array.data = grown;
         array.capacity = capacity;
     }
-    memcpy(array.data + (size_t)array.vertices * kFloatsPerVertex, vertices,
+    memcpy(array.data + (size_t)array.vertices * kWebVertexFloats, vertices,
            count * sizeof *vertices);
     array.vertices += count;
     return true;
@@ -258,15 +257,15 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
     const float object[4] = {x, y, z, 1};
     float* vertex = gl.pending[gl.pendingCount++];
     Transform(gl.modelViewProjection, object, vertex);
-    memcpy(vertex + 4, gl.colour, sizeof gl.colour);
+    memcpy(vertex + kWebVertexColour, gl.colour, sizeof gl.colour);
 
-    const float(*p)[kFloatsPerVertex] = gl.pending;
+    const float(*p)[kWebVertexFloats] = gl.pending;
     if (gl.primitive == GL_LINES && gl.pendingCount == 2) {
         Append(gl.lines, p, 2);
     } else if (gl.primitive == GL_TRIANGLES && gl.pendingCount == 3) {
         Append(gl.triangles, p, 3);
     } else if (gl.primitive == GL_QUADS && gl.pendingCount == 4) {
-        float quad[6][kFloatsPerVertex];
+        float quad[6][kWebVertexFloats];
         const int corners[6] = {0, 1, 2, 0, 2, 3};
         for (int i = 0; i < 6; i++)
             memcpy(quad[i], p[corners[i]], sizeof quad[i]);

@@ -2,6 +2,7 @@
 // exports. It owns the camera and the mobile; the page owns the canvas,
 // WebGL, the timer, the keys and the editor.
 #include <emscripten/emscripten.h>
+#include <stddef.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -70,6 +71,37 @@ void Shown() {
     web.cutSaid = web.cutNews = false;
 }
 
+// The camera keys by the page's names for them (KeyboardEvent.key).
+struct PageKey {
+    const char* name;
+    CameraKey key;
+};
+const PageKey kPageKeys[] = {
+    {"PageUp", CameraPageUp},    {"PageDown", CameraPageDown}, {"End", CameraEnd},
+    {"Home", CameraHome},        {"ArrowLeft", CameraLeft},    {"ArrowUp", CameraUp},
+    {"ArrowRight", CameraRight}, {"ArrowDown", CameraDown},
+};
+
+// Where the page finds what it reads, in 32-bit words: each field of a
+// frame from the frame's start, and a vertex's size and its colour.
+struct LayoutWord {
+    const char* name;
+    uint32_t word;
+};
+#define FRAME_FIELD(field)                                                                         \
+    { #field, (uint32_t)(offsetof(WebFrame, field) / 4) }
+const LayoutWord kLayout[] = {
+    FRAME_FIELD(clearColour),      FRAME_FIELD(viewport),
+    FRAME_FIELD(depthTest),        FRAME_FIELD(depthFunc),
+    FRAME_FIELD(triangleVertices), FRAME_FIELD(triangles),
+    FRAME_FIELD(lineVertices),     FRAME_FIELD(lines),
+    {"vertex", kWebVertexFloats},  {"vertexColour", kWebVertexColour},
+};
+#undef FRAME_FIELD
+
+const uint32_t kPageKeyCount = sizeof kPageKeys / sizeof kPageKeys[0];
+const uint32_t kLayoutCount = sizeof kLayout / sizeof kLayout[0];
+
 } // namespace
 
 extern "C" {
@@ -134,10 +166,31 @@ EMSCRIPTEN_KEEPALIVE const char* WebDrawingNotice() {
     return kDrawingCutMessage;
 }
 
-// One of the eight camera keys, numbered as CameraKey.
+// One of the eight camera keys, as WebCameraKeyNumber numbers it.
 EMSCRIPTEN_KEEPALIVE void WebCameraKey(int32_t key) {
     if (key >= CameraPageUp && key <= CameraDown)
         TurnCamera(web.latitude, web.longitude, (CameraKey)key);
+}
+
+// The page's name of camera key `index` (0 on), null past the last, and the
+// number WebCameraKey takes for it.
+EMSCRIPTEN_KEEPALIVE const char* WebCameraKeyName(uint32_t index) {
+    return index < kPageKeyCount ? kPageKeys[index].name : nullptr;
+}
+EMSCRIPTEN_KEEPALIVE int32_t WebCameraKeyNumber(uint32_t index) {
+    return index < kPageKeyCount ? (int32_t)kPageKeys[index].key : -1;
+}
+
+// The name of layout entry `index` (0 on), null past the last, and its word.
+EMSCRIPTEN_KEEPALIVE const char* WebLayoutName(uint32_t index) {
+    return index < kLayoutCount ? kLayout[index].name : nullptr;
+}
+EMSCRIPTEN_KEEPALIVE uint32_t WebLayoutWord(uint32_t index) {
+    return index < kLayoutCount ? kLayout[index].word : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE uint32_t WebMouseThreshold() {
+    return kDefaultMouseThreshold;
 }
 
 // Parses an author's text, which replaces the mobile as ReplaceWithReading
