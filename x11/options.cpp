@@ -8,15 +8,7 @@
 
 #include "mobile/description_file.h"
 #include "scene/camera.h"
-#include "scene/view.h"
-
-// "--name" and XScreenSaver's "-name" alike.
-static bool IsOption(const char* argument, const char* name) {
-    if (argument[0] != '-')
-        return false;
-    const char* rest = argument[1] == '-' ? argument + 2 : argument + 1;
-    return strcmp(rest, name) == 0;
-}
+#include "x11/option_table.h"
 
 // A window or visual id as XScreenSaver and xwininfo write them: decimal, or
 // hex after 0x; digits only (strtoul alone would take a sign, spaces and a
@@ -53,80 +45,84 @@ static bool ReadVisual(const char* text, HackOptions& options) {
     return ReadXId(text, options.visualId);
 }
 
-static bool ReadWhole(const char* text, long low, long high, long& value) {
-    char* end;
-    errno = 0;
-    long read = strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != 0 || read < low || read > high)
-        return false;
-    value = read;
-    return true;
-}
-
 bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackOptions& options,
                      char* error, size_t errorSize) {
     options = HackOptions{};
     options.where = DrawInOwnWindow;
-    options.delayMicroseconds = (long)kFrameMilliseconds * 1000;
-    long latitude = kDefaultLatitude, longitude = kDefaultLongitude;
+    options.delayMicroseconds = HackOptionOf(OptionDelay).byDefault;
+    long latitude = HackOptionOf(OptionLatitude).byDefault;
+    long longitude = HackOptionOf(OptionLongitude).byDefault;
     bool givenWindow = false, root = false;
     for (int i = 1; i < argc; i++) {
         const char* argument = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        bool bad = false;
-        if (IsOption(argument, "window") || IsOption(argument, "install") ||
-            IsOption(argument, "noinstall") || IsOption(argument, "mono")) {
-            // The default; and XScreenSaver's colormap and colour options:
-            // our own window always has a colormap of its own, and OpenGL
-            // always draws in colour, so there is nothing for them to change.
-            continue;
-        } else if (IsOption(argument, "root")) {
-            root = true;
-            continue;
-        } else if (IsOption(argument, "watch")) {
-            options.watch = true;
-            continue;
-        } else if (IsOption(argument, "fps")) {
-            options.fps = true;
-            continue;
-        } else if (IsOption(argument, "no-fps")) {
-            options.fps = false;
-            continue;
-        } else if (IsOption(argument, "sync")) {
-            options.sync = true;
-            continue;
-        } else if (IsOption(argument, "help") || IsOption(argument, "h")) {
-            options.help = true;
-            continue;
-        } else if (IsOption(argument, "window-id")) {
-            bad = !value || !ReadXId(value, options.windowId);
-            givenWindow = true;
-        } else if (IsOption(argument, "visual")) {
-            bad = !value || !ReadVisual(value, options);
-        } else if (IsOption(argument, "delay")) {
-            bad = !value || !ReadWhole(value, 0, 10000000, options.delayMicroseconds);
-        } else if (IsOption(argument, "latitude")) {
-            bad = !value || !ReadWhole(value, -100000, 100000, latitude);
-        } else if (IsOption(argument, "longitude")) {
-            bad = !value || !ReadWhole(value, -100000, 100000, longitude);
-        } else if (IsOption(argument, "description")) {
-            bad = !value || !*value;
-            options.description = value;
-        } else {
+        const HackOption* option = FindHackOption(argument, true);
+        if (!option) {
             snprintf(error, errorSize, "unknown option %s", OneLine(argument).c_str());
             return false;
         }
-        if (bad) {
-            snprintf(error, errorSize, "%s wants %s", OneLine(argument).c_str(),
-                     !value                              ? "a value"
-                     : IsOption(argument, "window-id")   ? "a window id (decimal or 0x hex)"
-                     : IsOption(argument, "description") ? "a file name"
-                     : IsOption(argument, "delay")       ? "microseconds from 0 to 10000000"
-                     : IsOption(argument, "visual")      ? "a visual id, default or best"
-                                                         : "whole degrees");
+        const char* value = nullptr;
+        if (option->argument) {
+            value = i + 1 < argc ? argv[++i] : nullptr;
+            if (!value) {
+                snprintf(error, errorSize, "%s wants a value", OneLine(argument).c_str());
+                return false;
+            }
+        }
+        bool good = true;
+        switch (option->id) {
+        case OptionWindow:
+        case OptionInstall:
+        case OptionNoInstall:
+        case OptionMono:
+            // The default; and XScreenSaver's colormap and colour options:
+            // our own window always has a colormap of its own, and OpenGL
+            // always draws in colour, so there is nothing for them to change.
+            break;
+        case OptionRoot:
+            root = true;
+            break;
+        case OptionWatch:
+            options.watch = true;
+            break;
+        case OptionFps:
+            options.fps = true;
+            break;
+        case OptionNoFps:
+            options.fps = false;
+            break;
+        case OptionSync:
+            options.sync = true;
+            break;
+        case OptionHelp:
+            options.help = true;
+            break;
+        case OptionWindowId:
+            good = ReadXId(value, options.windowId);
+            givenWindow = true;
+            break;
+        case OptionVisual:
+            good = ReadVisual(value, options);
+            break;
+        case OptionDelay:
+            good = ReadHackNumber(*option, value, options.delayMicroseconds);
+            break;
+        case OptionLatitude:
+            good = ReadHackNumber(*option, value, latitude);
+            break;
+        case OptionLongitude:
+            good = ReadHackNumber(*option, value, longitude);
+            break;
+        case OptionDescription:
+            good = *value != 0;
+            options.description = value;
+            break;
+        }
+        if (!good) {
+            char wanted[100];
+            DescribeWanted(*option, wanted, sizeof wanted);
+            snprintf(error, errorSize, "%s wants %s", OneLine(argument).c_str(), wanted);
             return false;
         }
-        i++;
     }
     if (options.watch && !options.description) {
         snprintf(error, errorSize, "--watch wants --description FILE");
@@ -148,35 +144,15 @@ bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackO
 }
 
 void PrintUsage(FILE* out) {
-    fprintf(out,
-            "usage: hangingmobile [--window | --root | --window-id ID] [--delay MICROSECONDS]\n"
-            "                     [--latitude D] [--longitude D] [--description FILE [--watch]]\n"
-            "                     [--fps | --no-fps] [--visual ID|default|best] [--sync]\n"
-            "                     [--install | --noinstall] [--mono]\n"
-            "\n"
-            "Shows a hanging mobile with OpenGL, as an XScreenSaver hack or in a window of\n"
-            "its own. XSCREENSAVER_WINDOW, when set, names the window to draw in.\n"
-            "\n"
-            "  --window            a window of its own, 800 x 600 (the default)\n"
-            "  --root              the root window\n"
-            "  --window-id ID      the window ID (decimal or 0x hex)\n"
-            "  --delay US          microseconds between frames (default %lu)\n"
-            "  --latitude D        camera height in degrees, -85 to 85 (default %d)\n"
-            "  --longitude D       camera round the mobile in degrees, 0 to 360 (default %d)\n"
-            "  --description FILE  show this description instead of the built-in mobile;\n"
-            "                      its messages go to standard error as FILE:LINE: TEXT\n"
-            "  --watch             re-read FILE whenever it changes\n"
-            "  --fps               the frame rate and CPU load in the lower-left corner\n"
-            "  --no-fps            without them (the default)\n"
-            "  --visual V          its own window's visual: an id (decimal or 0x hex),\n"
-            "                      default (the screen's) or best (the default)\n"
-            "  --sync              X requests one at a time (for debugging)\n"
-            "  --install, --noinstall, --mono\n"
-            "                      accepted for XScreenSaver; they change nothing\n"
-            "\n"
-            "In its own window: arrow keys turn the camera by 1 degree, Home and End by\n"
-            "15 degrees round, Page Up and Page Down by 15 degrees in height; q or Escape\n"
-            "closes it.\n",
-            (unsigned long)kFrameMilliseconds * 1000, (int)kDefaultLatitude,
-            (int)kDefaultLongitude);
+    fprintf(out, "usage: hangingmobile [OPTION]...\n"
+                 "\n"
+                 "Shows a hanging mobile with OpenGL, as an XScreenSaver hack or in a window of\n"
+                 "its own. XSCREENSAVER_WINDOW, when set, names the window to draw in. Every\n"
+                 "option may also be written with one dash, as XScreenSaver writes them.\n"
+                 "\n");
+    PrintHackOptions(out, true);
+    fprintf(out, "\n"
+                 "In its own window: arrow keys turn the camera by 1 degree, Home and End by\n"
+                 "15 degrees round, Page Up and Page Down by 15 degrees in height; q or Escape\n"
+                 "closes it.\n");
 }

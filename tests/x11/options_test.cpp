@@ -1,0 +1,144 @@
+// The manual page and XScreenSaver's settings file against the option
+// table: every option in the page, as the table spells it, with its range
+// and default, and neither file naming an option the table lacks.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "x11/option_table.h"
+
+static std::string ReadText(const char* path) {
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// A line of troff as it reads: a macro's arguments run together (the
+// font-alternating ones without spaces between), \- a dash, no font changes.
+static std::string Plain(const std::string& line) {
+    std::string text = line, macro;
+    if (line[0] == '.') {
+        size_t space = line.find(' ');
+        macro = line.substr(1, space == std::string::npos ? std::string::npos : space - 1);
+        text.clear();
+        bool quoted = false, alternate = macro.size() == 2;
+        for (size_t i = macro.size() + 1; i < line.size(); i++) {
+            if (line[i] == '"')
+                quoted = !quoted;
+            else if (line[i] != ' ' || quoted || !alternate)
+                text += line[i];
+        }
+    }
+    text = std::regex_replace(text, std::regex(R"(\\f[RPBI])"), "");
+    return std::regex_replace(text, std::regex(R"(\\-)"), "-");
+}
+
+static std::set<std::string> Names() {
+    std::set<std::string> names;
+    for (size_t i = 0; i < kHackOptionCount; i++) {
+        names.insert(kHackOptions[i].name);
+        if (kHackOptions[i].alias)
+            names.insert(kHackOptions[i].alias);
+    }
+    return names;
+}
+
+TEST(OptionTable, EachIdHasOneRowFoundByEachOfItsSpellings) {
+    for (int id = OptionWindow; id <= OptionHelp; id++) {
+        const HackOption& option = HackOptionOf((HackOptionId)id);
+        for (const char* name : {option.name, option.alias}) {
+            if (!name)
+                continue;
+            EXPECT_EQ(FindHackOption(("--" + std::string(name)).c_str(), true), &option) << name;
+            EXPECT_EQ(FindHackOption(("-" + std::string(name)).c_str(), true), &option) << name;
+        }
+    }
+    EXPECT_EQ(Names().size(), kHackOptionCount + 1); // one alias, no name twice
+}
+
+TEST(OptionTable, TheManualPageDocumentsEachAsTheTableHasIt) {
+    std::istringstream page(ReadText(MANUAL_PAGE));
+    std::string line, section, head, whole;
+    std::map<std::string, std::string> entries; // "--name ARGUMENT" -> what the page says of it
+    bool atHead = false;
+    while (std::getline(page, line)) {
+        std::string text = Plain(line);
+        whole += text + "\n";
+        if (line.rfind(".SH ", 0) == 0) {
+            section = text;
+            head.clear();
+            atHead = false;
+        } else if (line == ".TP") {
+            atHead = true;
+        } else if (section == "OPTIONS" && atHead) {
+            head = text;
+            atHead = false;
+        } else if (!head.empty()) {
+            // One head may name several options: "--fps, --no-fps".
+            std::stringstream items(head);
+            for (std::string item; std::getline(items, item, ',');)
+                entries[item.substr(item.find('-'))] += text + " ";
+        }
+    }
+
+    std::set<std::string> labels;
+    for (size_t i = 0; i < kHackOptionCount; i++) {
+        const HackOption& option = kHackOptions[i];
+        std::string label = std::string("--") + option.name;
+        if (option.argument)
+            label += std::string(" ") + option.argument;
+        labels.insert(label);
+        if (option.alias)
+            labels.insert(std::string("-") + option.alias);
+        if (option.number != NoNumber) {
+            const std::string& says = entries[label];
+            EXPECT_NE(says.find(std::to_string(option.low) + " to " + std::to_string(option.high)),
+                      std::string::npos)
+                << label << ": " << says;
+            EXPECT_NE(says.find("default " + std::to_string(option.byDefault)), std::string::npos)
+                << label << ": " << says;
+        }
+    }
+    std::set<std::string> documented;
+    for (const auto& entry : entries)
+        documented.insert(entry.first);
+    EXPECT_EQ(documented, labels);
+
+    // Every name the page writes as an option, with one dash or two, is the table's.
+    std::regex option(R"((^|[\s\[(])--?([a-z][a-z-]*))");
+    std::set<std::string> names = Names();
+    for (std::sregex_iterator at(whole.begin(), whole.end(), option), end; at != end; ++at)
+        EXPECT_TRUE(names.count((*at)[2])) << "the page names " << (*at)[0];
+}
+
+TEST(OptionTable, TheSettingsFileGivesOnlyTheTablesOptionsWithinTheirRanges) {
+    std::string settings = ReadText(SETTINGS_FILE);
+    std::regex arg(R"(arg(-set|-unset)?="-(-?[a-z-]+)( %)?")");
+    int args = 0;
+    for (std::sregex_iterator at(settings.begin(), settings.end(), arg), end; at != end; ++at) {
+        const HackOption* option = FindHackOption(("-" + (*at)[2].str()).c_str(), true);
+        ASSERT_TRUE(option) << (*at)[0];
+        EXPECT_EQ((*at)[3].matched, option->argument != nullptr) << (*at)[0];
+        args++;
+    }
+    EXPECT_GE(args, 5);
+
+    std::regex number(
+        R"re(<number[^>]*arg="--([a-z-]+) %"[^>]*low="(-?\d+)" high="(-?\d+)" default="(-?\d+)")re");
+    int numbers = 0;
+    for (std::sregex_iterator at(settings.begin(), settings.end(), number), end; at != end; ++at) {
+        const HackOption* option = FindHackOption(("--" + (*at)[1].str()).c_str(), true);
+        ASSERT_TRUE(option && option->number != NoNumber) << (*at)[0];
+        EXPECT_GE(std::stol((*at)[2]), option->low) << (*at)[0];
+        EXPECT_LE(std::stol((*at)[3]), option->high) << (*at)[0];
+        EXPECT_EQ(std::stol((*at)[4]), option->byDefault) << (*at)[0];
+        numbers++;
+    }
+    EXPECT_EQ(numbers, 3);
+}

@@ -1,0 +1,70 @@
+// The hacks' options, written once: the parser, its error text and the usage
+// come from this table, and a test holds the manual page and the
+// XScreenSaver settings file against it. Nothing of X is in it, so a host on
+// another window system shares it; each host reads the values only it knows
+// (ids of X windows and visuals) itself.
+//
+// Every option is written with two dashes or, as XScreenSaver writes its
+// hacks' options, with one: --delay and -delay alike.
+#pragma once
+
+#include <stddef.h>
+#include <stdio.h>
+
+enum HackOptionId {
+    OptionWindow,
+    OptionRoot,
+    OptionWindowId,
+    OptionDelay,
+    OptionLatitude,
+    OptionLongitude,
+    OptionDescription,
+    OptionWatch,
+    OptionFps,
+    OptionNoFps,
+    OptionVisual,
+    OptionSync,
+    OptionInstall,
+    OptionNoInstall,
+    OptionMono,
+    OptionHelp,
+};
+
+// Whether an option's value is a whole number the table reads.
+enum HackNumber {
+    NoNumber,           // a switch, or a value the host reads
+    NumberInRange,      // from low to high, refused outside
+    DegreesKeptInRange, // whole degrees, kept from low to high as the camera keys keep them
+};
+
+struct HackOption {
+    HackOptionId id;
+    const char* name;     // without its dashes
+    const char* alias;    // another name for it, or null
+    const char* argument; // its value's name in the usage and the manual page; null for a switch
+    HackNumber number;
+    long low, high;    // a number's range
+    long byDefault;    // a number's default
+    const char* wants; // what a bad value is told it wants (before a number's range)
+    const char* help;  // the usage's line, without a number's range and default;
+                       // null: said with the next option's
+    bool xOnly;        // only a host on X has it
+};
+
+extern const HackOption kHackOptions[];
+extern const size_t kHackOptionCount;
+
+const HackOption& HackOptionOf(HackOptionId id);
+
+// The option that `argument` names, or null.
+const HackOption* FindHackOption(const char* argument, bool onX);
+
+// A number option's value; false for one that is no whole number or out of
+// the option's bounds.
+bool ReadHackNumber(const HackOption& option, const char* text, long& value);
+
+// What "--NAME wants ..." says of a bad value.
+void DescribeWanted(const HackOption& option, char* text, size_t size);
+
+// The usage's lines for the options, in the table's order.
+void PrintHackOptions(FILE* out, bool onX);
