@@ -60,13 +60,15 @@ bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackO
             snprintf(error, errorSize, "unknown option %s", OneLine(argument).c_str());
             return false;
         }
-        const char* value = nullptr;
+        // Never null: an option without an argument that read one anyway
+        // would find it empty, and say that it wants something.
+        const char* value = "";
         if (option->argument) {
-            value = i + 1 < argc ? argv[++i] : nullptr;
-            if (!value) {
+            if (i + 1 >= argc) {
                 snprintf(error, errorSize, "%s wants a value", OneLine(argument).c_str());
                 return false;
             }
+            value = argv[++i];
         }
         bool good = true;
         switch (option->id) {

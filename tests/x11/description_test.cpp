@@ -231,8 +231,8 @@ TEST_F(Description, AMobileTooCostlyToDrawWholeIsSaidOnce) {
     std::string text = Board("1,0,0"); // its item 1 replaced by the first branch
     for (int n = 1; n <= 40; n++) {
         std::string child = n == 40 ? "199999" : std::to_string(n + 1);
-        text += "branch " + std::to_string(n) + ": desc=1 mass=1 radius=1 above=1 string=1 " +
-                "left=1,0," + child + " right=-1,0," + child + "\n";
+        text += "branch " + std::to_string(n) + ": desc=1 mass=1 radius=1 above=1 string=1 ";
+        text.append("left=1,0,").append(child).append(" right=-1,0,").append(child) += "\n";
     }
     text += "end 199999: desc=1 mass=1 radius=1 above=1 string=1\n";
     Start({"--description", WriteFile("shared.txt", text)});

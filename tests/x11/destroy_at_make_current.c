@@ -8,7 +8,6 @@
  *
  * What OpenGL's failed question about a gone window leaves unset is
  * whatever lay there before; here it is a size of 8192 x 8192 every time. */
-#define _GNU_SOURCE
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <dlfcn.h>

@@ -2,7 +2,6 @@
  * frames and its stop: writes "trace: swap" on standard error at each
  * buffer swap and "trace: stop" when its SIGTERM or SIGINT handler runs,
  * one write each, so the lines stand in the order the events came. */
-#define _GNU_SOURCE
 #include <GL/glx.h>
 #include <dlfcn.h>
 #include <signal.h>

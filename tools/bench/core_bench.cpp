@@ -21,7 +21,7 @@ static void Parsed(Mobile& mobile, const std::string& text) {
 
 static void Parse(benchmark::State& state) {
     std::string text = GenerateDescription((int)state.range(0));
-    for (auto _ : state) {
+    for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores): the library's loop
         Mobile mobile = {};
         ParseMobileDescription(mobile, text.data(), (uint32_t)text.size(), Discard);
         benchmark::DoNotOptimize(mobile.items.data);
@@ -35,7 +35,7 @@ BENCHMARK(Parse)->Apply(ScaleArguments)->Unit(benchmark::kMicrosecond)->Complexi
 static void Prepare(benchmark::State& state) {
     Mobile mobile = {};
     Parsed(mobile, GenerateDescription((int)state.range(0)));
-    for (auto _ : state) {
+    for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores): the library's loop
         PrepareDynamics(mobile, 1);
         benchmark::DoNotOptimize(mobile.items.data);
     }
@@ -49,7 +49,7 @@ static void Frame(benchmark::State& state) {
     Mobile mobile = {};
     Parsed(mobile, GenerateDescription((int)state.range(0)));
     uint32_t now = 1000;
-    for (auto _ : state) {
+    for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores): the library's loop
         SetTestClock(now += 50);
         UpdateAngles(mobile);
         benchmark::DoNotOptimize(mobile.items.data);

@@ -205,7 +205,9 @@ std::vector<std::vector<Call>> RecordFrames(int frames) {
     return flat;
 }
 
+// Arguments are compared bit for bit: the floor replays the very bits.
 bool SameCall(const Call& a, const Call& b) {
+    // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison)
     return a.op == b.op && a.word == b.word && memcmp(a.d, b.d, sizeof a.d) == 0;
 }
 
@@ -222,6 +224,7 @@ int Dump(const char* path, int frames) {
                 fprintf(stderr, "frame_cost: the frames differ in their calls\n");
                 return 1;
             }
+            // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison): bit for bit, as above
             changes = changes || memcmp(calls[c].f, first[c].f, sizeof first[c].f) != 0;
         }
         if (changes)
