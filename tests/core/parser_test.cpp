@@ -2,6 +2,7 @@
 // quirks, items, desc blocks and shape commands, and every message.
 #include "core_test.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "mobile/parser.h"
@@ -251,7 +252,7 @@ TEST_F(CoreTest, LaterDescBlockReplacesTheEarlierWhenItCloses) {
     uint32_t number = 0;
     for (const char* line : lines) {
         char buffer[64];
-        strcpy(buffer, line);
+        snprintf(buffer, sizeof buffer, "%s", line);
         ParseDescriptionLine(parser, buffer, ++number);
     }
     // The second block is still open: the table holds the first one's list.

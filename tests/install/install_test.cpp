@@ -137,14 +137,15 @@ struct InstallTest : testing::Test {
         robot::WaitUntil([&] {
             for (HWND window : FindWindows("#32770"))
                 if (_stricmp(ImageOf(robot::Describe(window).processId).c_str(),
-                             Installed().c_str()) == 0 && IsWindowVisible(window))
+                             Installed().c_str()) == 0 &&
+                    IsWindowVisible(window))
                     sheet = window;
             return sheet != nullptr;
         });
         ASSERT_TRUE(sheet) << "the installed copy did not start";
         DWORD id = robot::Describe(sheet).processId;
-        started.handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_INFORMATION,
-                                     FALSE, id);
+        started.handle =
+            OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id);
         started.id = id;
         Box more = WaitForMessageBox(saver);
         if (more.dialog) {
@@ -245,8 +246,8 @@ TEST_F(InstallTest, WithoutTheMakersPageTheOtherFiveValuesAreWritten) {
 struct UninstallTest : InstallTest {
     Box StartUninstall() {
         std::string command;
-        EXPECT_TRUE(robot::ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString",
-                                      &command));
+        EXPECT_TRUE(
+            robot::ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", &command));
         EXPECT_TRUE(robot::StartProgram(saver, Installed(), command)) << command;
         return WaitForMessageBox(saver);
     }

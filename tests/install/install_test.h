@@ -119,8 +119,9 @@ inline bool Exists(const std::string& path) {
 
 inline std::string FileBytes(const std::string& path) {
     std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE |
-                              FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return bytes;
     char buffer[65536];
@@ -165,8 +166,8 @@ inline bool ReadValue(HKEY root, const char* key, const char* name, Value* value
     LONG result = RegQueryValueExA(opened, name, nullptr, &value->type, nullptr, &size);
     if (result == ERROR_SUCCESS) {
         value->bytes.assign(size, '\0');
-        result = RegQueryValueExA(opened, name, nullptr, &value->type,
-                                  (BYTE*)&value->bytes[0], &size);
+        result =
+            RegQueryValueExA(opened, name, nullptr, &value->type, (BYTE*)&value->bytes[0], &size);
         value->bytes.resize(size);
     }
     RegCloseKey(opened);

@@ -13,10 +13,13 @@
 #include "mobile/platform.h"
 #include "scene/dynamics.h"
 
+// The C library's own allocator, under the one this test puts in its place.
+// NOLINTBEGIN(bugprone-reserved-identifier): the C library's names
 extern "C" void* __libc_malloc(size_t);
 extern "C" void* __libc_calloc(size_t, size_t);
 extern "C" void* __libc_realloc(void*, size_t);
 extern "C" void __libc_free(void*);
+// NOLINTEND(bugprone-reserved-identifier)
 
 static bool counting = false;
 static size_t calls = 0, live = 0, peak = 0;

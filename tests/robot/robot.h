@@ -102,7 +102,7 @@ bool PostClose(HWND window);
 void PressKey(WORD virtualKey); // down and up
 enum MouseButton { LeftButton, RightButton, MiddleButton };
 void ClickButton(MouseButton button); // down and up where the cursor is
-void MoveCursor(int x, int y);        // the X pointer, as a mouse moves it; then a mouse message there
+void MoveCursor(int x, int y); // the X pointer, as a mouse moves it; then a mouse message there
 POINT CursorPosition();
 
 // ---- The screen, read back through GDI.
