@@ -32,12 +32,10 @@ int main(int argc, char** argv) {
             stats = true;
         else if (strcmp(argv[i], "--at") == 0 && i + 1 < argc)
             at = (uint32_t)strtoul(argv[++i], nullptr, 10);
-        else if (argv[i][0] == '-' && argv[i][1] != 0)
-            return Usage();
-        else if (!path)
-            path = argv[i];
+        else if ((argv[i][0] == '-' && argv[i][1] != 0) || path)
+            return Usage(); // an unknown option, or a second file
         else
-            return Usage();
+            path = argv[i];
     }
     if (!path || (dump && stats))
         return Usage();

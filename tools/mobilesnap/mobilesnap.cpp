@@ -46,7 +46,8 @@ int Usage() {
 }
 
 bool ReadOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; i++) {
+    // argv[i] is never null below argc; the second test says so to the analyser.
+    for (int i = 1; i < argc && argv[i]; i++) {
         const char* arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         bool takesValue = true;
