@@ -19,6 +19,7 @@
 
 #include "host/saver_host.h"
 #include "host/system_settings.h"
+#include "tests/robot/robot.h"
 
 namespace {
 
@@ -54,19 +55,6 @@ void RemoveStandIns() {
         DeleteFileA((Directory() + name).c_str());
 }
 
-std::string ReadText(const char* path) {
-    std::string text;
-    FILE* file = fopen(path, "rb");
-    if (!file)
-        return text;
-    char chunk[256];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, file)) > 0)
-        text.append(chunk, n);
-    fclose(file);
-    return text;
-}
-
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     size_t start = 0;
@@ -85,14 +73,14 @@ std::vector<std::string> Lines(const std::string& text) {
 
 // What the stand-ins recorded since the last call.
 std::vector<std::string> TakeRecord() {
-    std::vector<std::string> lines = Lines(ReadText(kDoublesLog));
+    std::vector<std::string> lines = Lines(robot::FileBytes(kDoublesLog));
     DeleteFileA(kDoublesLog);
     return lines;
 }
 
 // What the saver code traced since the last call.
 std::vector<std::string> TakeTrace() {
-    std::vector<std::string> lines = Lines(ReadText(kTrace));
+    std::vector<std::string> lines = Lines(robot::FileBytes(kTrace));
     DeleteFileA(kTrace);
     return lines;
 }
