@@ -15,13 +15,15 @@ struct Sensitivity {
     DWORD threshold;
 };
 
+const DWORD kIgnoreMouse = 999999; // also for no selection
+
 static const Sensitivity kSensitivities[] = {
     {"High", 0},
     {"Normal", 200},
     {"Low", 400},
-    {"Keyboard only (ignore mouse movement)", 999999},
+    {"Keyboard only (ignore mouse movement)", kIgnoreMouse},
 };
-const DWORD kIgnoreMouse = 999999; // also for no selection
+const int kSensitivityCount = sizeof kSensitivities / sizeof kSensitivities[0];
 
 static void FillList(HWND list, const char* const* texts, int count, DWORD selected) {
     for (int i = 0; i < count; i++)
@@ -71,12 +73,13 @@ static INT_PTR OnInitDialog(HWND page) {
     SendDlgItemMessageA(page, IDC_DELAY_SPIN, UDM_SETRANGE, 0, MAKELPARAM(99, 0));
     KeepSpinWidth(page);
 
-    const char* sensitivities[4];
-    for (int i = 0; i < 4; i++)
+    const char* sensitivities[kSensitivityCount];
+    for (int i = 0; i < kSensitivityCount; i++)
         sensitivities[i] = kSensitivities[i].text;
-    FillList(GetDlgItem(page, IDC_SENSITIVITY), sensitivities, 4, settings.mouseThresholdIndex);
+    FillList(GetDlgItem(page, IDC_SENSITIVITY), sensitivities, kSensitivityCount,
+             settings.mouseThresholdIndex);
 
-    host.changeScreenMode = GetSettingBool("ChangeScreenMode", false);
+    host.changeScreenMode = GetSettingBool(kSettingChangeScreenMode, false);
     CheckDlgButton(page, IDC_FASTER_MODE, host.changeScreenMode ? BST_CHECKED : BST_UNCHECKED);
 
     // Only the 9x family asks for the saver's password, so only there does
@@ -102,12 +105,13 @@ static void Save(HWND page) {
 
     LRESULT sensitivity = SendDlgItemMessageA(page, IDC_SENSITIVITY, CB_GETCURSEL, 0, 0);
     settings.mouseThresholdIndex = (DWORD)sensitivity;
-    settings.mouseThreshold =
-        sensitivity >= 0 && sensitivity < 4 ? kSensitivities[sensitivity].threshold : kIgnoreMouse;
+    settings.mouseThreshold = sensitivity >= 0 && sensitivity < kSensitivityCount
+                                  ? kSensitivities[sensitivity].threshold
+                                  : kIgnoreMouse;
     SaveSystemSaverSettings();
 
     host.changeScreenMode = IsDlgButtonChecked(page, IDC_FASTER_MODE) == BST_CHECKED;
-    SetSettingBool("ChangeScreenMode", host.changeScreenMode);
+    SetSettingBool(kSettingChangeScreenMode, host.changeScreenMode);
 }
 
 static INT_PTR OnNotify(HWND page, const NMHDR* header) {

@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "host/saver_host.h"
-#include "scene/saver_scene.h"
+#include "host/saver_scene.h"
 
 namespace {
 

@@ -55,7 +55,7 @@ struct SaverHost {
     bool displayOff;         // the display is off or in low power: ticks draw nothing
 
     SystemSaverSettings settings;
-    bool changeScreenMode; // the "ChangeScreenMode" setting, as last read or chosen
+    bool changeScreenMode; // the kSettingChangeScreenMode setting, as last read or chosen
 };
 
 extern SaverHost host;

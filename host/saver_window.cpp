@@ -6,12 +6,12 @@
 #include "host/display_power.h"
 #include "host/dpi_messages.h"
 #include "host/saver_host.h"
+#include "host/saver_scene.h"
 #include "host/saver_windows.h"
 #include "host/startup.h"
 #include "host/system_settings.h"
 #include "host/trace.h"
 #include "mobile/platform.h"
-#include "scene/saver_scene.h"
 
 bool IsSaverWindow(HWND window) {
     char name[100];

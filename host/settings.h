@@ -5,6 +5,11 @@
 
 #include <windows.h>
 
+// The names of the saver's own settings.
+const char kSettingChangeScreenMode[] = "ChangeScreenMode"; // switch to 640 x 480 x 16
+const char kSettingLatitude[] = "latitude";                 // the camera's, whole degrees
+const char kSettingLongitude[] = "longitude";
+
 // Reads a value of at most four bytes from an open key into *value, through a
 // zeroed buffer, so that a shorter value reads with zero high bytes. A value
 // that is missing or longer leaves *value alone and returns false. The

@@ -4,6 +4,8 @@
 #include <string.h>
 #include <windows.h>
 
+#include "mobile/platform.h"
+
 #ifndef HM_TRACE_DESTINATION
 #define HM_TRACE_DESTINATION ""
 #endif
@@ -15,17 +17,7 @@ void Trace(const char* text) {
         return;
     if (strcmp(traceDestination, "OutputDebugString") == 0) {
         // One call per line, so that a debugger shows it whole.
-        char small[256];
-        size_t length = strlen(text);
-        char* line =
-            length + 3 <= sizeof small ? small : (char*)HeapAlloc(GetProcessHeap(), 0, length + 3);
-        if (!line)
-            return;
-        memcpy(line, text, length);
-        memcpy(line + length, "\r\n", 3);
-        OutputDebugStringA(line);
-        if (line != small)
-            HeapFree(GetProcessHeap(), 0, line);
+        DebugOutputLine(text);
         return;
     }
     // Opened and closed for every line, so the file is complete whenever the

@@ -1,5 +1,8 @@
 #include "mobile/platform.h"
 
+#include <stdlib.h>
+#include <string.h>
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -17,6 +20,26 @@ void SetTestClock(uint32_t now) {
 
 void ClearTestClock() {
     testClockSet = false;
+}
+
+void DebugOutputLine(const char* text) {
+    // Most lines are short; a longer one gets a buffer of its own.
+    char local[256];
+    size_t length = strlen(text);
+    char* line = local;
+    if (length + 3 > sizeof local) {
+        line = (char*)malloc(length + 3);
+        if (!line) {
+            DebugOutput(text);
+            DebugOutput("\r\n");
+            return;
+        }
+    }
+    memcpy(line, text, length);
+    memcpy(line + length, "\r\n", 3);
+    DebugOutput(line);
+    if (line != local)
+        free(line);
 }
 
 #ifdef _WIN32

@@ -11,6 +11,12 @@
 // standard error natively).
 void DebugOutput(const char* text);
 
+// Sends `text` followed by CR LF as one debug output, so that a reader that
+// takes one output call as one line never sees the text torn from its line
+// end. Without memory for a long line, the line end follows in a call of
+// its own.
+void DebugOutputLine(const char* text);
+
 // Milliseconds since some fixed moment, wrapping at 2^32 (GetTickCount on
 // Windows), unless a test clock is set.
 uint32_t TickCount();

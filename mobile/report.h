@@ -9,9 +9,8 @@
 // description line it is about (0 for the text as a whole, at its end).
 typedef void (*ParserReport)(const char* message, uint32_t line, void* context);
 
-// Does nothing when `condition` holds; otherwise writes `message` followed
-// by CR LF to the debug output, in one piece, so that a reader that takes
-// one output call as one line never sees the text torn from its line end.
+// Does nothing when `condition` holds; otherwise writes `message` as one
+// line to the debug output (DebugOutputLine).
 void CheckOrReport(bool condition, const char* message);
 
 // The saver's report: CheckOrReport's line on the debug output.

@@ -184,11 +184,3 @@ bool DrawMobileView(const Mobile& mobile, int32_t latitude, int32_t longitude) {
     glPopMatrix();
     return whole;
 }
-
-#ifdef _WIN32
-bool DrawMobileFrame(const Mobile& mobile, int32_t latitude, int32_t longitude, HDC dc) {
-    bool whole = DrawMobileView(mobile, latitude, longitude);
-    SwapBuffers(dc);
-    return whole;
-}
-#endif

@@ -27,11 +27,5 @@ bool DrawItem(const Mobile& mobile, int32_t n);
 // when only part of the mobile could be drawn (DrawItem).
 bool DrawMobileView(const Mobile& mobile, int32_t latitude, int32_t longitude);
 
-#ifdef _WIN32
-// Draws and shows one whole frame: the view, then the buffer swap. The
-// context must be current on `dc`. Returns DrawMobileView's answer.
-bool DrawMobileFrame(const Mobile& mobile, int32_t latitude, int32_t longitude, HDC dc);
-#endif
-
 // The camera's eye for the given angles (whole degrees), as gluLookAt gets it.
 void CameraEye(const Mobile& mobile, int32_t latitude, int32_t longitude, double eye[3]);

@@ -10,10 +10,10 @@
 
 #include "config/config_sheet.h"
 #include "config/monitor_control.h"
+#include "host/opengl.h"
 #include "host/saver_host.h"
 #include "host/saver_windows.h"
 #include "host/startup.h"
-#include "scene/opengl.h"
 #include "tests/robot/robot.h"
 
 namespace {

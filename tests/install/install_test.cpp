@@ -124,7 +124,7 @@ struct InstallTest : testing::Test {
     }
 
     void ExpectEarlierVersionUntouched(const char* why) {
-        EXPECT_EQ("an earlier version", FileBytes(Installed())) << why;
+        EXPECT_EQ("an earlier version", robot::FileBytes(Installed())) << why;
         EXPECT_EQ(std::vector<Value>({Text("DisplayName", "Hanging Mobile (earlier)")}),
                   Values(HKEY_LOCAL_MACHINE, kUninstallKey))
             << why;
@@ -173,14 +173,15 @@ TEST_F(InstallTest, YesCopiesTheProgramAndWritesTheUninstallEntry) {
     EXPECT_EQ(Buttons({IDCANCEL, IDYES, IDNO}), question.buttons);
     // Nothing happens before the answer.
     EXPECT_FALSE(Exists(Installed()));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(robot::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 
     Answer(question, IDYES);
     ExpectShellStartsTheInstalledCopy();
 
-    std::string program = FileBytes(Installer());
+    std::string program = robot::FileBytes(Installer());
     ASSERT_FALSE(program.empty());
-    EXPECT_TRUE(FileBytes(Installed()) == program) << "the installed file is not the program";
+    EXPECT_TRUE(robot::FileBytes(Installed()) == program)
+        << "the installed file is not the program";
     // Each value with its zero counted, and nothing else in the key.
     EXPECT_EQ(ExpectedEntry(Installed(), true), Values(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_EQ("C:\\windows\\Hanging Mobile.scr", Installed());
@@ -197,7 +198,8 @@ TEST_F(InstallTest, InstallingOverAnEarlierVersionWarnsAndReplacesIt) {
     Answer(question, IDYES);
     ExpectShellStartsTheInstalledCopy();
 
-    EXPECT_TRUE(FileBytes(Installed()) == FileBytes(Installer())) << "the file was not replaced";
+    EXPECT_TRUE(robot::FileBytes(Installed()) == robot::FileBytes(Installer()))
+        << "the file was not replaced";
     // The existing entry's values are rewritten in place.
     std::vector<Value> values = Values(HKEY_LOCAL_MACHINE, kUninstallKey);
     for (const Value& expected : ExpectedEntry(Installed(), true)) {
@@ -219,7 +221,7 @@ TEST_F(InstallTest, NoAndCancelChangeNothing) {
         Answer(question, answer);
         ExpectEndsWithZero("after refusing");
         EXPECT_FALSE(Exists(Installed()));
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        EXPECT_FALSE(robot::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
         EXPECT_EQ(probeFilesBefore, ProbeFiles());
 
         // An earlier version stays as it was.
@@ -237,7 +239,7 @@ TEST_F(InstallTest, NoAndCancelChangeNothing) {
 TEST_F(InstallTest, WithoutTheMakersPageTheOtherFiveValuesAreWritten) {
     std::string program = robot::OwnFolder() + "installer-no-link\\HangingMobile.exe";
     InstallAnsweringYes(program);
-    EXPECT_TRUE(FileBytes(Installed()) == FileBytes(program));
+    EXPECT_TRUE(robot::FileBytes(Installed()) == robot::FileBytes(program));
     EXPECT_EQ(ExpectedEntry(Installed(), false), Values(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
@@ -272,13 +274,13 @@ struct UninstallTest : InstallTest {
 
 TEST_F(UninstallTest, RemovesTheEntryAndSchedulesTheRunningFileForDeletion) {
     InstallAnsweringYes();
-    ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    ASSERT_TRUE(robot::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     Box done = StartUninstall();
     ASSERT_TRUE(done.dialog) << "no message from the uninstaller";
     EXPECT_EQ("Hanging Mobile uninstaller", done.caption);
     EXPECT_EQ("Uninstall completed. The saver will be removed next time you reboot.", done.text);
     EXPECT_EQ(Buttons({IDOK}), done.buttons);
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(robot::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     // A deletion is a rename to nothing: the file's name, then an empty one.
     std::vector<std::string> names = PendingRenames();
     bool scheduled = false;
@@ -305,7 +307,7 @@ TEST_F(UninstallTest, WhenTheDeletionCannotBeScheduledTheEntryGoesAndTheFileIsNa
               "should go into your Windows directory and delete the file 'Hanging Mobile.scr'",
               failed.text);
     EXPECT_EQ(Buttons({IDOK}), failed.buttons);
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(robot::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     // The user can delete the file by hand: it is no longer read-only.
     EXPECT_EQ(0u, GetFileAttributesA(Installed().c_str()) & FILE_ATTRIBUTE_READONLY);
     Answer(failed, IDOK);
@@ -332,7 +334,7 @@ TEST_F(InstallTest, AnUnwritableWindowsFolderStopsBeforeTheQuestion) {
     Answer(refused, IDOK);
     ExpectEndsWithZero("after the refusal");
     EXPECT_FALSE(Exists(Installed()));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(robot::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_EQ(probeFilesBefore, ProbeFiles());
 }
 

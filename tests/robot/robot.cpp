@@ -61,6 +61,21 @@ std::vector<std::string> ReadLines(const std::string& path) {
     return lines;
 }
 
+std::string FileBytes(const std::string& path) {
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
 std::string SaverPath() {
     const char* option = strstr(GetCommandLineA(), "--saver=");
     if (option) {
@@ -463,6 +478,14 @@ bool ReadDword(HKEY root, const char* key, const char* name, DWORD* value) {
     LONG result = RegQueryValueExA(opened, name, nullptr, &type, (BYTE*)value, &size);
     RegCloseKey(opened);
     return result == ERROR_SUCCESS && type == REG_DWORD && size == sizeof *value;
+}
+
+bool KeyExists(HKEY root, const char* key) {
+    HKEY opened;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(opened);
+    return true;
 }
 
 bool ReadString(HKEY root, const char* key, const char* name, std::string* value) {

@@ -36,6 +36,8 @@ std::string OwnFolder();
 
 // The lines of a text file without their line ends; none when it cannot be read.
 std::vector<std::string> ReadLines(const std::string& path);
+// A file's bytes, read while others may have it open; "" when it cannot be read.
+std::string FileBytes(const std::string& path);
 
 struct Process {
     HANDLE handle;
@@ -127,6 +129,8 @@ bool ReadString(HKEY root, const char* key, const char* name, std::string* value
 bool WriteDword(HKEY root, const char* key, const char* name, DWORD value);
 bool WriteString(HKEY root, const char* key, const char* name, const std::string& value);
 void DeleteValue(HKEY root, const char* key, const char* name);
+// Whether the key exists and we may read it.
+bool KeyExists(HKEY root, const char* key);
 // Deletes a key with everything below it.
 void DeleteKey(HKEY root, const char* key);
 

@@ -24,11 +24,11 @@
 #include <stdlib.h>
 #include <GL/gl.h>
 
+#include "host/opengl.h"
 #include "host/saver_host.h"
-#include "host/startup.h"
 #include "host/saver_windows.h"
+#include "host/startup.h"
 #include "host/system_settings.h"
-#include "scene/opengl.h"
 
 namespace {
 

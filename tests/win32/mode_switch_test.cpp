@@ -7,10 +7,10 @@
 #include <string.h>
 
 #include "host/dpi_messages.h"
+#include "host/opengl.h"
 #include "host/saver_host.h"
 #include "host/saver_windows.h"
 #include "host/startup.h"
-#include "scene/opengl.h"
 
 namespace {
 

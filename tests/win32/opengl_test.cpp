@@ -6,23 +6,38 @@
 #include <vector>
 
 #include "gl_window.h"
+#include "host/opengl.h"
 #include "scene/gl_setup.h"
-#include "scene/opengl.h"
 
 namespace {
 
-PIXELFORMATDESCRIPTOR Format(DWORD extraFlags, int colour, int depth) {
+const DWORD kWindow = PFD_SUPPORT_OPENGL | PFD_DRAW_TO_WINDOW;
+const DWORD kDouble = kWindow | PFD_DOUBLEBUFFER;
+const DWORD kAcceleratedGeneric = PFD_GENERIC_FORMAT | PFD_GENERIC_ACCELERATED;
+const BYTE kIndexed = PFD_TYPE_COLORINDEX;
+
+PIXELFORMATDESCRIPTOR Format(DWORD flags, int colour, int depth, BYTE type = PFD_TYPE_RGBA) {
     PIXELFORMATDESCRIPTOR format = {};
     format.nSize = sizeof format;
-    format.dwFlags = PFD_SUPPORT_OPENGL | PFD_DRAW_TO_WINDOW | PFD_DOUBLEBUFFER | extraFlags;
-    format.iPixelType = PFD_TYPE_RGBA;
+    format.dwFlags = flags;
+    format.iPixelType = type;
     format.cColorBits = (BYTE)colour;
     format.cDepthBits = (BYTE)depth;
     return format;
 }
 
 const PixelFormatWish kSaverWish = {16, 16, 1, 1};
-const DWORD kAcceleratedGeneric = PFD_GENERIC_FORMAT | PFD_GENERIC_ACCELERATED;
+const PixelFormatWish kAnyFormat = {-1, -1, -1, -1};
+
+// `better` is chosen over `worse` wherever either stands in the list.
+testing::AssertionResult Beats(const PIXELFORMATDESCRIPTOR& better,
+                               const PIXELFORMATDESCRIPTOR& worse, const PixelFormatWish& wish) {
+    PIXELFORMATDESCRIPTOR first[] = {better, worse}, second[] = {worse, better};
+    if (BestPixelFormat(first, 2, wish) == 1 && BestPixelFormat(second, 2, wish) == 2)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "scores " << ScorePixelFormat(better, wish) << " and "
+                                       << ScorePixelFormat(worse, wish);
+}
 
 DEVMODEA Mode(DWORD width, DWORD height, DWORD bits, DWORD frequency) {
     DEVMODEA mode = {};
@@ -86,21 +101,54 @@ TEST(FixedGlState, ReplacesWhateverWasSetBefore) {
     EXPECT_EQ(GL_NO_ERROR, (int)glGetError());
 }
 
-TEST(PixelFormat, ScoresRankByWishesThenDriverClassThenDepthAndColour) {
-    EXPECT_EQ(64766, ScorePixelFormat(Format(0, 16, 16), kSaverWish));
-    EXPECT_EQ(61682, ScorePixelFormat(Format(0, 32, 24), kSaverWish));
-    EXPECT_EQ(63736, ScorePixelFormat(Format(kAcceleratedGeneric, 16, 32), kSaverWish));
-    EXPECT_EQ(60604, ScorePixelFormat(Format(PFD_GENERIC_FORMAT, 16, 16), kSaverWish));
-    // "any" wishes are always met; a bitmap-capable colour-index format.
-    PIXELFORMATDESCRIPTOR indexed = Format(PFD_DRAW_TO_BITMAP | PFD_GENERIC_ACCELERATED, 8, 0);
-    indexed.iPixelType = PFD_TYPE_COLORINDEX;
-    EXPECT_EQ(32768 + 16384 + 8192 + 4096 + 2048 + 1024 + 1,
-              ScorePixelFormat(indexed, PixelFormatWish{-1, -1, -1, -1}));
+// Each pair differs in one preference, the better format losing every one
+// that ranks below it where it can, so each must outweigh all below it.
+TEST(PixelFormat, EachPreferenceOutweighsAllThatRankBelowIt) {
+    const DWORD hardware = kDouble | PFD_DRAW_TO_BITMAP; // wins every minor preference
+    EXPECT_TRUE(Beats(Format(kWindow | PFD_GENERIC_FORMAT, 8, 0, kIndexed),
+                      Format(hardware & ~PFD_DRAW_TO_WINDOW, 16, 16), kSaverWish))
+        << "OpenGL on a window";
+    EXPECT_TRUE(Beats(Format(kWindow | PFD_GENERIC_FORMAT, 8, 24, kIndexed),
+                      Format(hardware, 16, 0), kSaverWish))
+        << "a depth buffer";
+    EXPECT_TRUE(Beats(Format(kDouble | PFD_GENERIC_FORMAT, 8, 24, kIndexed),
+                      Format(hardware & ~PFD_DOUBLEBUFFER, 16, 16), kSaverWish))
+        << "double buffering";
+    EXPECT_TRUE(Beats(Format(kDouble | kAcceleratedGeneric, 8, 24, kIndexed),
+                      Format(hardware | PFD_GENERIC_FORMAT, 16, 16), kSaverWish))
+        << "acceleration";
+    EXPECT_TRUE(Beats(Format(kDouble | kAcceleratedGeneric, 16, 24, kIndexed),
+                      Format(hardware, 32, 16), kSaverWish))
+        << "the wished colour bits";
+    EXPECT_TRUE(Beats(Format(kDouble | kAcceleratedGeneric, 32, 16, kIndexed),
+                      Format(hardware, 32, 24), kSaverWish))
+        << "the wished depth bits";
+    EXPECT_TRUE(Beats(Format(kDouble | kAcceleratedGeneric, 8, 0),
+                      Format(hardware, 16, 16, kIndexed), kAnyFormat))
+        << "RGBA";
+    EXPECT_TRUE(
+        Beats(Format(kDouble, 16, 16), Format(kDouble | kAcceleratedGeneric, 16, 16), kSaverWish))
+        << "full hardware";
+    EXPECT_TRUE(Beats(Format(kDouble | kAcceleratedGeneric, 16, 16),
+                      Format(kDouble | PFD_GENERIC_FORMAT, 16, 16), kAnyFormat))
+        << "accelerated generic";
+    // Unwished sizes: 16 bits, then more, then fewer; a bitmap breaks a tie.
+    EXPECT_TRUE(Beats(Format(kDouble, 16, 24), Format(kDouble, 32, 24), kAnyFormat));
+    EXPECT_TRUE(Beats(Format(kDouble, 32, 24), Format(kDouble, 8, 24), kAnyFormat));
+    EXPECT_TRUE(Beats(Format(kDouble, 32, 16), Format(kDouble, 32, 24), kAnyFormat));
+    EXPECT_TRUE(Beats(Format(kDouble, 32, 24), Format(kDouble, 32, 0), kAnyFormat));
+    EXPECT_TRUE(Beats(Format(hardware, 16, 16), Format(kDouble, 16, 16), kSaverWish));
+    // A wish for neither buffer swap nor acceleration turns those round; "any" is always met.
+    EXPECT_TRUE(Beats(Format(kWindow | PFD_GENERIC_FORMAT, 16, 16), Format(kDouble, 16, 16),
+                      PixelFormatWish{16, 16, 0, 0}));
+    EXPECT_EQ(ScorePixelFormat(Format(kDouble, 16, 16), kAnyFormat),
+              ScorePixelFormat(Format(kWindow, 16, 16), kAnyFormat));
 }
 
 TEST(PixelFormat, BestIsTheHighestScoreTheLowestNumberOnTiesAndNeverAZeroScore) {
-    PIXELFORMATDESCRIPTOR formats[] = {Format(PFD_GENERIC_FORMAT, 16, 16), Format(0, 32, 24),
-                                       Format(0, 16, 16), Format(0, 16, 16)};
+    PIXELFORMATDESCRIPTOR formats[] = {Format(kDouble | PFD_GENERIC_FORMAT, 16, 16),
+                                       Format(kDouble, 32, 24), Format(kDouble, 16, 16),
+                                       Format(kDouble, 16, 16)};
     EXPECT_EQ(3, BestPixelFormat(formats, 4, kSaverWish));
     PIXELFORMATDESCRIPTOR nothing = {};
     nothing.iPixelType = PFD_TYPE_COLORINDEX;

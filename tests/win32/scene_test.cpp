@@ -10,12 +10,12 @@
 
 #include "gl_window.h"
 #include "host/display_power.h"
+#include "host/opengl.h"
 #include "host/saver_host.h"
+#include "host/saver_scene.h"
 #include "host/settings.h"
 #include "host/startup.h"
 #include "mobile/platform.h"
-#include "scene/opengl.h"
-#include "scene/saver_scene.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 
 #include "host/saver_host.h"
 #include "host/settings.h"
+#include "tests/robot/robot.h"
 
 namespace {
 
@@ -12,14 +13,6 @@ const char* kKey = "Software\\Palvane\\Settings Test Saver";
 
 void UseSaver(const char* name) {
     strcpy(host.saverName, name);
-}
-
-bool KeyExists(const char* path) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
 }
 
 struct SettingsTest : testing::Test {
@@ -36,13 +29,13 @@ TEST_F(SettingsTest, ReadingGivesDefaultsAndNeverCreatesTheKey) {
     EXPECT_EQ(20, GetSettingInt("latitude", 20));
     EXPECT_FALSE(GetSettingBool("ChangeScreenMode", false));
     EXPECT_TRUE(GetSettingBool("ChangeScreenMode", true));
-    EXPECT_FALSE(KeyExists(kKey));
+    EXPECT_FALSE(robot::KeyExists(HKEY_CURRENT_USER, kKey));
 }
 
 TEST_F(SettingsTest, IntegersAndBooleansAreFourByteDwords) {
     SetSettingBool("ChangeScreenMode", true);
     SetSettingInt("latitude", -85);
-    ASSERT_TRUE(KeyExists(kKey));
+    ASSERT_TRUE(robot::KeyExists(HKEY_CURRENT_USER, kKey));
     DWORD type = 0, value = 0, size = sizeof value;
     ASSERT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, kKey, "ChangeScreenMode", RRF_RT_ANY,
                                           &type, &value, &size));

@@ -10,7 +10,6 @@
 #include <windows.h>
 #include <sddl.h>
 #include <gtest/gtest.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -19,6 +18,7 @@
 
 #include "host/saver_host.h"
 #include "host/system_settings.h"
+#include "tests/robot/robot.h"
 
 namespace {
 
@@ -54,45 +54,16 @@ void RemoveStandIns() {
         DeleteFileA((Directory() + name).c_str());
 }
 
-std::string ReadText(const char* path) {
-    std::string text;
-    FILE* file = fopen(path, "rb");
-    if (!file)
-        return text;
-    char chunk[256];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, file)) > 0)
-        text.append(chunk, n);
-    fclose(file);
-    return text;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
-}
-
 // What the stand-ins recorded since the last call.
 std::vector<std::string> TakeRecord() {
-    std::vector<std::string> lines = Lines(ReadText(kDoublesLog));
+    std::vector<std::string> lines = robot::ReadLines(kDoublesLog);
     DeleteFileA(kDoublesLog);
     return lines;
 }
 
 // What the saver code traced since the last call.
 std::vector<std::string> TakeTrace() {
-    std::vector<std::string> lines = Lines(ReadText(kTrace));
+    std::vector<std::string> lines = robot::ReadLines(kTrace);
     DeleteFileA(kTrace);
     return lines;
 }

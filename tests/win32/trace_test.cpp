@@ -10,6 +10,7 @@
 #include "host/saver_host.h"
 #include "host/trace.h"
 #include "mobile/parser.h"
+#include "tests/robot/robot.h"
 
 namespace {
 
@@ -23,19 +24,6 @@ LONG CALLBACK CatchDebugOutput(EXCEPTION_POINTERS* info) {
     debugOutput.push_back(std::string((const char*)record->ExceptionInformation[1],
                                       (size_t)record->ExceptionInformation[0] - 1));
     return EXCEPTION_CONTINUE_EXECUTION;
-}
-
-[[maybe_unused]] std::string ReadFile(const char* path) {
-    std::string text;
-    FILE* file = fopen(path, "rb");
-    if (!file)
-        return "<missing>";
-    char chunk[256];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, file)) > 0)
-        text.append(chunk, n);
-    fclose(file);
-    return text;
 }
 
 struct TraceTest : testing::Test {
@@ -89,7 +77,7 @@ TEST_F(TraceTest, TheFileVariantAppendsLinesInOrderKeepingWhatWasThere) {
     Trace("WM_CREATE");
     Trace("WM_CLOSE: maybe we need a password");
     EXPECT_EQ("earlier line\r\nWM_CREATE\r\nWM_CLOSE: maybe we need a password\r\n",
-              ReadFile("trace_test.log"));
+              robot::FileBytes("trace_test.log"));
     EXPECT_TRUE(debugOutput.empty());
     DeleteFileA("trace_test.log");
 }

@@ -1,4 +1,4 @@
-#include "scene/opengl.h"
+#include "host/opengl.h"
 
 #include <GL/gl.h>
 
@@ -7,6 +7,7 @@
 #include "host/saver_host.h"
 #include "mobile/table.h"
 #include "scene/gl_setup.h"
+#include "scene/renderer.h"
 #include "scene/view.h"
 
 bool glInitTried = false;
@@ -211,4 +212,10 @@ void StopOpenGL() {
         ChangeDisplaySettingsA(nullptr, 0);
         modeSwitchTried = false;
     }
+}
+
+bool DrawMobileFrame(const Mobile& mobile, int32_t latitude, int32_t longitude, HDC dc) {
+    bool whole = DrawMobileView(mobile, latitude, longitude);
+    SwapBuffers(dc);
+    return whole;
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "mobile/mobile.h"
+
 // -1 in any field means "any".
 struct PixelFormatWish {
     int colourBits;
@@ -34,3 +36,7 @@ void StartOpenGL(HDC dc);
 void SetProjection(float fov, float znear, float zfar, const RECT& windowRect);
 void SwitchToFastMode(HWND window);
 void StopOpenGL();
+
+// Draws and shows one whole frame: the view, then the buffer swap. The
+// context must be current on `dc`. Returns DrawMobileView's answer.
+bool DrawMobileFrame(const Mobile& mobile, int32_t latitude, int32_t longitude, HDC dc);

@@ -1,5 +1,6 @@
-#include "scene/saver_scene.h"
+#include "host/saver_scene.h"
 
+#include "host/opengl.h"
 #include "host/saver_host.h"
 #include "host/settings.h"
 #include "mobile/parser.h"
@@ -7,8 +8,6 @@
 #include "resources/resource.h"
 #include "scene/camera.h"
 #include "scene/dynamics.h"
-#include "scene/opengl.h"
-#include "scene/renderer.h"
 #include "scene/view.h"
 
 static const UINT_PTR kFrameTimer = 1;
@@ -35,9 +34,9 @@ void ConstructScene(SaverScene& scene, HWND window, int32_t windowIndex) {
     if (windowIndex >= 1)
         return; // other monitors only paint black
 
-    host.changeScreenMode = GetSettingBool("ChangeScreenMode", false);
-    scene.latitude = GetSettingInt("latitude", kDefaultLatitude);
-    scene.longitude = GetSettingInt("longitude", kDefaultLongitude);
+    host.changeScreenMode = GetSettingBool(kSettingChangeScreenMode, false);
+    scene.latitude = GetSettingInt(kSettingLatitude, kDefaultLatitude);
+    scene.longitude = GetSettingInt(kSettingLongitude, kDefaultLongitude);
     LoadBuiltinMobile(scene.mobile);
     SetTimer(window, kFrameTimer, kFrameMilliseconds, nullptr);
     scene.timerRunning = true;
@@ -116,8 +115,8 @@ void OnCameraKey(SaverScene& scene, WPARAM virtualKey) {
     // into it, and stores it.
     if (!turned)
         KeepCameraInRange(scene.latitude, scene.longitude);
-    SetSettingInt("latitude", scene.latitude);
-    SetSettingInt("longitude", scene.longitude);
+    SetSettingInt(kSettingLatitude, scene.latitude);
+    SetSettingInt(kSettingLongitude, scene.longitude);
 }
 
 void PauseSceneFrames(SaverScene& scene, bool paused) {
