@@ -35,3 +35,19 @@
     HM_GL_CALLS(HM_GL_STAND_IN_CALL, (space, attributes))                                          \
     }
 #define HM_GL_STAND_IN(space) HM_GL_STAND_IN_WITH(space, )
+
+// Inside a stand-in's namespace: the context's set-up and projection calls,
+// which no frame makes, as calls that do nothing, for a stand-in that only
+// follows frames.
+#define HM_GL_STAND_IN_IGNORED_SETUP()                                                             \
+    inline void glClearDepth(GLclampd) {}                                                          \
+    inline void glDepthFunc(GLenum) {}                                                             \
+    inline void glShadeModel(GLenum) {}                                                            \
+    inline void glFrontFace(GLenum) {}                                                             \
+    inline void glPixelStorei(GLenum, GLint) {}                                                    \
+    inline void glBlendFunc(GLenum, GLenum) {}                                                     \
+    inline void glAlphaFunc(GLenum, GLclampf) {}                                                   \
+    inline void glEnable(GLenum) {}                                                                \
+    inline void glDisable(GLenum) {}                                                               \
+    inline void glViewport(GLint, GLint, GLsizei, GLsizei) {}                                      \
+    inline void gluPerspective(GLdouble, GLdouble, GLdouble, GLdouble) {}

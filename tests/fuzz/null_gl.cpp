@@ -34,18 +34,7 @@ void glClear(GLbitfield) {
 void gluLookAt(GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble,
                GLdouble) {}
 
-// The context's set-up and projection, which no frame calls.
-void glClearDepth(GLclampd) {}
-void glDepthFunc(GLenum) {}
-void glShadeModel(GLenum) {}
-void glFrontFace(GLenum) {}
-void glPixelStorei(GLenum, GLint) {}
-void glBlendFunc(GLenum, GLenum) {}
-void glAlphaFunc(GLenum, GLclampf) {}
-void glEnable(GLenum) {}
-void glDisable(GLenum) {}
-void glViewport(GLint, GLint, GLsizei, GLsizei) {}
-void gluPerspective(GLdouble, GLdouble, GLdouble, GLdouble) {}
+HM_GL_STAND_IN_IGNORED_SETUP()
 
 } // namespace null_gl
 

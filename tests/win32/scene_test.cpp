@@ -128,6 +128,14 @@ struct SceneTest : testing::Test {
         glInitTried = glReady = false;
         glFailureMessage = "";
     }
+
+    // A real saver window of the preview kind, as the saver's class makes it.
+    static HWND CreateSaverWindow(int width, int height) {
+        RegisterWindowClasses();
+        int32_t index = -1;
+        return CreateWindowExA(0, kSaverClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                               nullptr, nullptr, host.instance, &index);
+    }
 };
 
 } // namespace
@@ -274,10 +282,7 @@ TEST_F(SceneTest, AFrameShowsTheMobileMovingAndNothingIsDrawnWhileSuspended) {
 // window: off stops the frames, dimmed does not, on brings them back.
 TEST_F(SceneTest, TheDisplayStateNotificationStopsAndStartsTheFrames) {
     const int width = 320, height = 240;
-    RegisterWindowClasses();
-    int32_t index = -1;
-    HWND window = CreateWindowExA(0, kSaverClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, width,
-                                  height, nullptr, nullptr, host.instance, &index);
+    HWND window = CreateSaverWindow(width, height);
     ASSERT_NE(nullptr, window);
     struct {
         GUID setting;
@@ -309,10 +314,7 @@ TEST_F(SceneTest, TheDisplayStateNotificationStopsAndStartsTheFrames) {
 // where the dialog was.
 TEST_F(SceneTest, AfterThePasswordDialogAWindowWhoseDisplayWentOffDrawsAndIsRepainted) {
     const int width = 320, height = 240;
-    RegisterWindowClasses();
-    int32_t index = -1;
-    HWND window = CreateWindowExA(0, kSaverClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, width,
-                                  height, nullptr, nullptr, host.instance, &index);
+    HWND window = CreateSaverWindow(width, height);
     ASSERT_NE(nullptr, window);
     SendMessageA(window, WM_TIMER, 1, 0);
     ASSERT_TRUE(glReady) << glFailureMessage;

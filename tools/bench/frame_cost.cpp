@@ -93,18 +93,7 @@ void gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, 
         recording->push_back(Call{OpLookAt, 0, {}, {ex, ey, ez, cx, cy, cz, ux, uy, uz}});
 }
 
-// The context's set-up and projection, which no frame calls.
-void glClearDepth(GLclampd) {}
-void glDepthFunc(GLenum) {}
-void glShadeModel(GLenum) {}
-void glFrontFace(GLenum) {}
-void glPixelStorei(GLenum, GLint) {}
-void glBlendFunc(GLenum, GLenum) {}
-void glAlphaFunc(GLenum, GLclampf) {}
-void glEnable(GLenum) {}
-void glDisable(GLenum) {}
-void glViewport(GLint, GLint, GLsizei, GLsizei) {}
-void gluPerspective(GLdouble, GLdouble, GLdouble, GLdouble) {}
+HM_GL_STAND_IN_IGNORED_SETUP()
 
 } // namespace bench_gl
 
