@@ -9,8 +9,10 @@
 // GLU (the hosts call more of it than the core), and this list is held
 // against them at compile time: a call, constant or type they declare
 // otherwise fails the build, naming it. In the browser there is no OpenGL
-// but the page's own, so the core is compiled against this list alone, and
-// a call it makes outside the list fails to compile there, naming it.
+// but the page's own, so the core is compiled against this list alone; the
+// native build compiles the core's drawing once more that way
+// (HM_GL_LIST_ONLY), so that a call outside the list fails to compile in
+// every build, naming it, not only in the browser's.
 #pragma once
 
 #include <type_traits>
@@ -86,7 +88,7 @@
     X(GLdouble, double)                                                                            \
     X(GLclampd, double)
 
-#ifdef __EMSCRIPTEN__
+#if defined(__EMSCRIPTEN__) || defined(HM_GL_LIST_ONLY)
 
 // The browser: the types, constants and calls of the list, and no others.
 #define APIENTRY

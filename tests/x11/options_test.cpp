@@ -1,6 +1,7 @@
-// The manual page and XScreenSaver's settings file against the option
-// table: every option in the page, as the table spells it, with its range
-// and default, and neither file naming an option the table lacks.
+// The manual page, XScreenSaver's settings file and the README's table of
+// options against the option table: every option in the page and the
+// README, as the table spells it, with its range and default in the page,
+// and none of them naming an option the table lacks.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -141,4 +142,24 @@ TEST(OptionTable, TheSettingsFileGivesOnlyTheTablesOptionsWithinTheirRanges) {
         numbers++;
     }
     EXPECT_EQ(numbers, 3);
+}
+
+TEST(OptionTable, TheReadmesTableListsEachOptionAndNoOther) {
+    std::istringstream readme(ReadText(README_FILE));
+    std::string line;
+    // From the list of where it draws to the end of the table of options.
+    while (std::getline(readme, line) && line.rfind("Where it draws", 0) != 0) {
+    }
+    std::set<std::string> listed;
+    std::regex option(R"(`--([a-z][a-z-]*))");
+    bool inTable = false;
+    while (std::getline(readme, line) && !(inTable && line.empty())) {
+        inTable = inTable || line.rfind("| ", 0) == 0;
+        for (std::sregex_iterator at(line.begin(), line.end(), option), end; at != end; ++at)
+            listed.insert((*at)[1]);
+    }
+    std::set<std::string> names;
+    for (size_t i = 0; i < kHackOptionCount; i++)
+        names.insert(kHackOptions[i].name);
+    EXPECT_EQ(listed, names);
 }

@@ -59,8 +59,11 @@ async function recordFrames(count) {
   await page.goto(base + "?test");
   await page.waitForSelector("body[data-ready=yes]", { state: "attached" });
   const frames = await page.evaluate(count => {
+    // Where each field lies, from the module by name, as the page reads it.
+    const word = {};
+    for (let i = 0, at; (at = Module._WebLayoutName(i)); i++) word[Module.UTF8ToString(at)] = Module._WebLayoutWord(i);
     const encode = (pointer, vertices) => {
-      const bytes = Module.HEAPU8.subarray(pointer, pointer + vertices * 28);
+      const bytes = Module.HEAPU8.subarray(pointer, pointer + vertices * word.vertex * 4);
       let binary = "";
       for (let i = 0; i < bytes.length; i += 0x8000) binary += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
       return btoa(binary);
@@ -71,29 +74,31 @@ async function recordFrames(count) {
     for (let i = 0; i < count; i++) {
       window.hangingMobile.hold(1000 + i * Module._WebFrameMilliseconds());
       const at = Module._WebDrawFrame(innerWidth, innerHeight) >> 2, u32 = Module.HEAPU32;
-      out.push({ triangles: encode(u32[at + 11], u32[at + 10]), lines: encode(u32[at + 13], u32[at + 12]) });
+      out.push({ triangles: encode(u32[at + word.triangles], u32[at + word.triangleVertices]),
+                lines: encode(u32[at + word.lines], u32[at + word.lineVertices]) });
     }
-    return out;
+    return { vertex: word.vertex, vertexColour: word.vertexColour, frames: out };
   }, count);
   await page.close();
   return frames;
 }
 
 // Main-thread task seconds and frames over `seconds`, after a second to settle.
-async function cpuPerFrame(url, frames) {
+async function cpuPerFrame(url, recorded) {
   const page = await browser.newPage({ viewport });
   const cdp = await page.context().newCDPSession(page);
   await cdp.send("Performance.enable");
   await page.goto(url);
-  if (frames) {
-    await page.evaluate(frames => {
+  if (recorded) {
+    await page.evaluate(recorded => {
       const decode = text => {
         const binary = atob(text), bytes = new Uint8Array(binary.length);
         for (let i = 0; i < binary.length; i++) bytes[i] = binary.charCodeAt(i);
         return new Float32Array(bytes.buffer);
       };
-      window.startFloor(frames.map(f => ({ triangles: decode(f.triangles), lines: decode(f.lines) })));
-    }, frames);
+      window.startFloor(recorded.frames.map(f => ({ triangles: decode(f.triangles), lines: decode(f.lines) })),
+                        recorded.vertex, recorded.vertexColour);
+    }, recorded);
   } else {
     await page.waitForSelector("body[data-ready=yes]", { state: "attached" });
     await page.evaluate(() => {
