@@ -8,7 +8,7 @@
 
 #include "mobile/description_file.h"
 #include "scene/camera.h"
-#include "x11/option_table.h"
+#include "linux/option_table.h"
 
 // A window or visual id as XScreenSaver and xwininfo write them: decimal, or
 // hex after 0x; digits only (strtoul alone would take a sign, spaces and a
@@ -55,7 +55,7 @@ bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackO
     bool givenWindow = false, root = false;
     for (int i = 1; i < argc; i++) {
         const char* argument = argv[i];
-        const HackOption* option = FindHackOption(argument, true);
+        const HackOption* option = FindHackOption(argument, OnX);
         if (!option) {
             snprintf(error, errorSize, "unknown option %s", OneLine(argument).c_str());
             return false;
@@ -98,6 +98,10 @@ bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackO
         case OptionHelp:
             options.help = true;
             break;
+        case OptionSaver:
+        case OptionIdle:
+        case OptionVerbose:
+            break; // Wayland's: never found on X
         case OptionWindowId:
             good = ReadXId(value, options.windowId);
             givenWindow = true;
@@ -152,7 +156,7 @@ void PrintUsage(FILE* out) {
                  "its own. XSCREENSAVER_WINDOW, when set, names the window to draw in. Every\n"
                  "option may also be written with one dash, as XScreenSaver writes them.\n"
                  "\n");
-    PrintHackOptions(out, true);
+    PrintHackOptions(out, OnX);
     fprintf(out, "\n"
                  "In its own window: arrow keys turn the camera by 1 degree, Home and End by\n"
                  "15 degrees round, Page Up and Page Down by 15 degrees in height; q or Escape\n"

@@ -1,8 +1,8 @@
-// The hacks' options, written once: the parser, its error text and the usage
-// come from this table, and a test holds the manual page and the
-// XScreenSaver settings file against it. Nothing of X is in it, so a host on
-// another window system shares it; each host reads the values only it knows
-// (ids of X windows and visuals) itself.
+// The options of the Linux hosts, written once: the parsers, their error text
+// and the usages come from this table, and a test holds the manual pages and
+// the XScreenSaver settings file against it. Nothing of X or Wayland is in
+// it: each row says which hosts have it, and each host reads the values only
+// it knows (ids of X windows and visuals) itself.
 //
 // Every option is written with two dashes or, as XScreenSaver writes its
 // hacks' options, with one: --delay and -delay alike.
@@ -27,7 +27,17 @@ enum HackOptionId {
     OptionInstall,
     OptionNoInstall,
     OptionMono,
+    OptionSaver,
+    OptionIdle,
+    OptionVerbose,
     OptionHelp,
+};
+
+// Which hosts have an option.
+enum HackHost {
+    OnX = 1,
+    OnWayland = 2,
+    OnBoth = OnX | OnWayland,
 };
 
 // Whether an option's value is a whole number the table reads.
@@ -48,7 +58,7 @@ struct HackOption {
     const char* wants; // what a bad value is told it wants (before a number's range)
     const char* help;  // the usage's line, without a number's range and default;
                        // null: said with the next option's
-    bool xOnly;        // only a host on X has it
+    int hosts;         // HackHost bits
 };
 
 extern const HackOption kHackOptions[];
@@ -56,8 +66,8 @@ extern const size_t kHackOptionCount;
 
 const HackOption& HackOptionOf(HackOptionId id);
 
-// The option that `argument` names, or null.
-const HackOption* FindHackOption(const char* argument, bool onX);
+// The option of `host` that `argument` names, or null.
+const HackOption* FindHackOption(const char* argument, HackHost host);
 
 // A number option's value; false for one that is no whole number or out of
 // the option's bounds.
@@ -67,4 +77,4 @@ bool ReadHackNumber(const HackOption& option, const char* text, long& value);
 void DescribeWanted(const HackOption& option, char* text, size_t size);
 
 // The usage's lines for the options, in the table's order.
-void PrintHackOptions(FILE* out, bool onX);
+void PrintHackOptions(FILE* out, HackHost host);
