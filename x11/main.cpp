@@ -11,7 +11,7 @@
 #include "mobile/description_file.h"
 #include "linux/frame_clock.h"
 #include "x11/hack.h"
-#include "x11/keys.h"
+#include "linux/keys.h"
 #include "linux/stop_signals.h"
 
 namespace {
