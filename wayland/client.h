@@ -90,7 +90,7 @@ struct Client {
     bool cutSaid;
 
     bool ending;    // the window closed, or full screen ended by input
-    bool inputSeen; // input that ends full screen, since last looked at
+    const char* endingInput; // input that ends full screen since last looked at, or null
     bool idle;      // the compositor says the user is idle
 };
 

@@ -45,14 +45,15 @@ bool WaitAndDispatch(Client& client, long long deadline) {
 // Shows or hides the full-screen surfaces as the mode wants them now.
 void FollowMode(Client& client) {
     const WaylandOptions& options = *client.options;
+    if (client.endingInput && options.verbose)
+        Say("ends full screen at %s", client.endingInput);
     if (options.mode == ModeSaver) {
-        if (client.inputSeen)
-            client.ending = true;
+        client.ending = client.endingInput != nullptr;
         return;
     }
     if (options.mode != ModeIdle)
         return;
-    if (client.fullScreen && (client.inputSeen || !client.idle)) {
+    if (client.fullScreen && (client.endingInput || !client.idle)) {
         HideFullScreen(client);
         client.idle = false; // until the compositor says so again
         if (options.verbose)
@@ -62,7 +63,7 @@ void FollowMode(Client& client) {
         if (options.verbose)
             Say("idle: shows itself");
     }
-    client.inputSeen = false;
+    client.endingInput = nullptr;
 }
 
 void Free(Client& client) {

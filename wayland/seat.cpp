@@ -13,6 +13,12 @@
 
 namespace {
 
+// The first input that ends full screen is the one said.
+void EndWith(Client& client, const char* input) {
+    if (!client.endingInput)
+        client.endingInput = input;
+}
+
 void OnKeymap(void* data, wl_keyboard*, uint32_t format, int32_t fd, uint32_t size) {
     Client& client = *(Client*)data;
     if (format != WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1) {
@@ -55,7 +61,7 @@ void OnKey(void* data, wl_keyboard*, uint32_t, uint32_t, uint32_t key, uint32_t 
     if (action == KeyTurnsCamera)
         TurnCamera(client.latitude, client.longitude, cameraKey);
     else if (client.options->mode != ModeWindow)
-        client.inputSeen = true;
+        EndWith(client, "a key");
     else if (action == KeyCloses)
         client.ending = true;
 }
@@ -85,7 +91,7 @@ void OnPointerEnter(void* data, wl_pointer* pointer, uint32_t serial, wl_surface
     if (!origin.known)
         origin = PointerOrigin{true, surface, wl_fixed_to_double(x), wl_fixed_to_double(y)};
     else if (origin.surface != surface)
-        client.inputSeen = true;
+        EndWith(client, "pointer travel");
 }
 
 void OnPointerLeave(void*, wl_pointer*, uint32_t, wl_surface*) {}
@@ -98,13 +104,13 @@ void OnMotion(void* data, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) {
     double threshold = kDefaultMouseThreshold;
     if (abs((int)(wl_fixed_to_double(x) - origin.x)) > threshold ||
         abs((int)(wl_fixed_to_double(y) - origin.y)) > threshold)
-        client.inputSeen = true;
+        EndWith(client, "pointer travel");
 }
 
 void OnButton(void* data, wl_pointer*, uint32_t, uint32_t, uint32_t, uint32_t state) {
     Client& client = *(Client*)data;
     if (client.options->mode != ModeWindow && state == WL_POINTER_BUTTON_STATE_PRESSED)
-        client.inputSeen = true;
+        EndWith(client, "a button");
 }
 
 void OnAxis(void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {}

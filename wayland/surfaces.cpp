@@ -176,7 +176,7 @@ void AddOutputSurface(Client& client, const Output& output) {
 void ShowFullScreen(Client& client) {
     client.fullScreen = true;
     client.pointerOrigin = PointerOrigin{};
-    client.inputSeen = false;
+    client.endingInput = nullptr;
     for (const Output& output : client.outputs)
         AddOutputSurface(client, output);
 }
