@@ -18,7 +18,7 @@ bool ShowsMobile(const PrivateSway& sway, const std::string& output, Census& cen
 }
 
 bool Empty(const PrivateSway& sway, const std::string& output, Census& census) {
-    return Grab(sway, output, census) && ShareOf(census, kEmptyOutput) == 1;
+    return Grab(sway, output, census) && ShareOf(census, kEmptyOutput) > 0.99; // and the cursor
 }
 
 long CpuTicks(pid_t pid) {
