@@ -114,6 +114,8 @@ int main(int argc, char** argv) {
         ShowFullScreen(client);
     else
         WatchIdle(client);
+    if (options.mode == ModeIdle && options.verbose)
+        Say("waits for %ld s without input", options.idleSeconds);
 
     FrameClock frames = StartFrameClock(options.delayMicroseconds);
     long long nextWatch = frames.next + kWatchMicroseconds;

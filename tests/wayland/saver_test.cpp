@@ -152,6 +152,24 @@ TEST_F(WaylandSaver, AHiddenWindowDrawsNoFramesAndDrawsAgainWhenShown) {
     EXPECT_TRUE(Running(program));
 }
 
+// sway 1.7 offers org_kde_kwin_idle only.
+TEST_F(WaylandSaver, IdleShowsItselfOnceIdleHidesAtInputAndComesBack) {
+    Start({"--idle", "2", "--verbose"});
+    ASSERT_TRUE(WaitForErrors(program, "waits for 2 s without input", 60)) << ReadErrors(program);
+    Census census;
+    EXPECT_TRUE(Grab(sway, "HEADLESS-1", census) && ShareOf(census, kEmptyOutput) > 0.99)
+        << "shown before the idle time";
+    ASSERT_TRUE(PollUntil(60, [&] { return ShowsMobile(sway, "HEADLESS-1", census); }));
+    ASSERT_TRUE(WaitForErrors(program, "has the keyboard", 60)) << ReadErrors(program);
+    ASSERT_EQ(Keys({"x"}), 0);
+    ASSERT_TRUE(WaitForErrors(program, "hides", 60)) << ReadErrors(program);
+    EXPECT_TRUE(PollUntil(30, [&] { return Empty(sway, "HEADLESS-1", census); }));
+    EXPECT_TRUE(WaitForErrors(program, "idle: shows itself", 60, 2)) << ReadErrors(program);
+    EXPECT_TRUE(PollUntil(60, [&] { return ShowsMobile(sway, "HEADLESS-1", census); }));
+    kill(program.pid, SIGTERM);
+    EXPECT_EQ(WaitForExit(program, 30), 0);
+}
+
 TEST_F(WaylandSaver, FaultsEndWithOneLine) {
     struct Case {
         std::vector<std::string> arguments;
