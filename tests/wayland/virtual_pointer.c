@@ -41,7 +41,8 @@ int main(int argc, char** argv) {
         fprintf(stderr, "virtual_pointer: no compositor\n");
         return 1;
     }
-    wl_registry_add_listener(wl_display_get_registry(display), &listener, NULL);
+    struct wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &listener, NULL);
     wl_display_roundtrip(display);
     if (!manager || !seat) {
         fprintf(stderr, "virtual_pointer: no virtual pointer manager or seat\n");
@@ -74,6 +75,9 @@ int main(int argc, char** argv) {
             return 1;
     }
     zwlr_virtual_pointer_v1_destroy(pointer);
+    zwlr_virtual_pointer_manager_v1_destroy(manager);
+    wl_seat_destroy(seat);
+    wl_registry_destroy(registry);
     wl_display_roundtrip(display);
     wl_display_disconnect(display);
     return 0;
