@@ -78,9 +78,9 @@ struct Client {
     EGLDisplay egl;
     EGLConfig config;
     EGLContext context;
-    bool glReady;           // the fixed state set
-    Surface* lastDrawn;     // the projection in the context is this one's
-    int largestWidth;       // what OpenGL can draw into
+    bool glReady;       // the fixed state set
+    Surface* lastDrawn; // the projection in the context is this one's
+    int largestWidth;   // what OpenGL can draw into
     int largestHeight;
     bool tooLargeSaid;
 
@@ -89,9 +89,9 @@ struct Client {
     int32_t latitude, longitude;
     bool cutSaid;
 
-    bool ending;    // the window closed, or full screen ended by input
+    bool ending;             // the window closed, or full screen ended by input
     const char* endingInput; // input that ends full screen since last looked at, or null
-    bool idle;      // the compositor says the user is idle
+    bool idle;               // the compositor says the user is idle
 };
 
 // Prints a line on standard error, prefixed with the program's name.
@@ -110,7 +110,7 @@ void ReleaseSeat(Client& client);
 
 // surfaces.cpp
 void OpenWindow(Client& client);
-void ShowFullScreen(Client& client);                 // one surface on every output
+void ShowFullScreen(Client& client); // one surface on every output
 void AddOutputSurface(Client& client, const Output& output);
 void RemoveOutputSurface(Client& client, uint32_t outputName);
 void HideFullScreen(Client& client);

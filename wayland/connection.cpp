@@ -57,7 +57,8 @@ void OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* inte
               uint32_t version) {
     Client& client = *(Client*)data;
     if (strcmp(interface, wl_compositor_interface.name) == 0) {
-        client.compositor = Bind<wl_compositor>(registry, name, &wl_compositor_interface, version, 4);
+        client.compositor =
+            Bind<wl_compositor>(registry, name, &wl_compositor_interface, version, 4);
     } else if (strcmp(interface, xdg_wm_base_interface.name) == 0) {
         client.wmBase = Bind<xdg_wm_base>(registry, name, &xdg_wm_base_interface, version, 1);
         xdg_wm_base_add_listener(client.wmBase, &kWmBaseListener, &client);
@@ -68,8 +69,8 @@ void OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* inte
         client.idleNotifier =
             Bind<ext_idle_notifier_v1>(registry, name, &ext_idle_notifier_v1_interface, version, 1);
     } else if (strcmp(interface, org_kde_kwin_idle_interface.name) == 0) {
-        client.kdeIdle = Bind<org_kde_kwin_idle>(registry, name, &org_kde_kwin_idle_interface,
-                                                 version, 1);
+        client.kdeIdle =
+            Bind<org_kde_kwin_idle>(registry, name, &org_kde_kwin_idle_interface, version, 1);
     } else if (strcmp(interface, wl_seat_interface.name) == 0 && !client.seat) {
         client.seat = Bind<wl_seat>(registry, name, &wl_seat_interface, version, 5);
         wl_seat_add_listener(client.seat, &kSeatListener, &client);

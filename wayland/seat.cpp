@@ -29,9 +29,9 @@ void OnKeymap(void* data, wl_keyboard*, uint32_t format, int32_t fd, uint32_t si
     close(fd);
     if (text == MAP_FAILED)
         return;
-    xkb_keymap* keymap = xkb_keymap_new_from_buffer(client.xkb, (const char*)text, size - 1,
-                                                    XKB_KEYMAP_FORMAT_TEXT_V1,
-                                                    XKB_KEYMAP_COMPILE_NO_FLAGS);
+    xkb_keymap* keymap =
+        xkb_keymap_new_from_buffer(client.xkb, (const char*)text, size - 1,
+                                   XKB_KEYMAP_FORMAT_TEXT_V1, XKB_KEYMAP_COMPILE_NO_FLAGS);
     munmap(text, size);
     if (!keymap)
         return;
@@ -75,8 +75,8 @@ void OnModifiers(void* data, wl_keyboard*, uint32_t, uint32_t depressed, uint32_
 
 void OnRepeatInfo(void*, wl_keyboard*, int32_t, int32_t) {}
 
-const wl_keyboard_listener kKeyboardListener = {OnKeymap,  OnKeyboardEnter, OnKeyboardLeave,
-                                                OnKey,     OnModifiers,     OnRepeatInfo};
+const wl_keyboard_listener kKeyboardListener = {OnKeymap, OnKeyboardEnter, OnKeyboardLeave,
+                                                OnKey,    OnModifiers,     OnRepeatInfo};
 
 // Full screen only: the pointer is hidden over the saver and its travel
 // counts from where it was first seen; into the surface of another output

@@ -160,9 +160,9 @@ void OpenWindow(Client& client) {
 
 void AddOutputSurface(Client& client, const Output& output) {
     Surface& surface = NewSurface(client, output.name);
-    surface.layer = zwlr_layer_shell_v1_get_layer_surface(
-        client.layerShell, surface.surface, output.output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
-        "hangingmobile");
+    surface.layer =
+        zwlr_layer_shell_v1_get_layer_surface(client.layerShell, surface.surface, output.output,
+                                              ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "hangingmobile");
     zwlr_layer_surface_v1_add_listener(surface.layer, &kLayerListener, &surface);
     zwlr_layer_surface_v1_set_anchor(
         surface.layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |

@@ -214,4 +214,3 @@ double Difference(const Census& a, const Census& b) {
         differing += a.rgb[i] != b.rgb[i];
     return (double)differing / (double)a.rgb.size();
 }
-

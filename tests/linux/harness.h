@@ -13,7 +13,8 @@ struct Process {
     int errors = -1;         // an unlinked file that receives the program's standard error
     long peakKilobytes = -1; // its largest resident size, once it has ended
 };
-// Starts `argv` with DISPLAY set (unless `displayName` is empty) and `environment` ("NAME=VALUE") added
+// Starts `argv` with DISPLAY set (unless `displayName` is empty) and `environment` ("NAME=VALUE")
+// added
 // ("LD_PRELOAD+=LIBRARY" adds to what is preloaded already); standard error
 // goes to a temporary file, or to `errorsTo` when one is given.
 Process StartProcess(const std::vector<std::string>& argv, const std::string& displayName,
@@ -59,4 +60,3 @@ struct Census {
 void SortColours(int width, int height, std::vector<unsigned> rgb, Census& census);
 // The share of pixels that differ between two reads of the same size.
 double Difference(const Census& a, const Census& b);
-

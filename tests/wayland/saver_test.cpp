@@ -104,9 +104,9 @@ TEST_F(WaylandSaver, CameraKeysTurnTheViewAndAnyOtherKeyEndsIt) {
     EXPECT_LT(census.Share(census.red), 0.02) << "the board is not seen edge on";
     // Six times End is 90 degrees round: the board faces the camera.
     ASSERT_EQ(Keys({"End", "End", "End", "End", "End", "End"}), 0);
-    ASSERT_TRUE(PollUntil(30, [&] {
-        return Grab(sway, "HEADLESS-1", census) && census.Share(census.red) > 0.05;
-    })) << "red " << census.red << " after End";
+    ASSERT_TRUE(PollUntil(
+        30, [&] { return Grab(sway, "HEADLESS-1", census) && census.Share(census.red) > 0.05; }))
+        << "red " << census.red << " after End";
     EXPECT_TRUE(Running(program));
     ASSERT_EQ(Keys({"x"}), 0);
     ExpectEndAt("a key");
@@ -137,11 +137,10 @@ TEST_F(WaylandSaver, AHiddenWindowDrawsNoFramesAndDrawsAgainWhenShown) {
         return CpuTicks(program.pid) - before;
     };
     long shown = cpuOver4s();
-    ASSERT_EQ(Swaymsg(sway, {"[app_id=hangingmobile]", "move", "container", "to", "workspace", "2"}),
-              0);
+    ASSERT_EQ(
+        Swaymsg(sway, {"[app_id=hangingmobile]", "move", "container", "to", "workspace", "2"}), 0);
     ASSERT_TRUE(PollUntil(30, [&] { return Empty(sway, "HEADLESS-1", census); }))
-        << ShareOf(census, kEmptyOutput) << " empty, " << census.Share(census.background)
-        << " sky";
+        << ShareOf(census, kEmptyOutput) << " empty, " << census.Share(census.background) << " sky";
     long hidden = cpuOver4s();
     EXPECT_LT(hidden * 10, shown + 10) << hidden << " ticks hidden, " << shown << " shown";
     ASSERT_EQ(Swaymsg(sway, {"workspace", "2"}), 0);

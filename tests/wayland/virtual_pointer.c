@@ -19,8 +19,8 @@
 static struct zwlr_virtual_pointer_manager_v1* manager;
 static struct wl_seat* seat;
 
-static void OnGlobal(void* data, struct wl_registry* registry, uint32_t name,
-                     const char* interface, uint32_t version) {
+static void OnGlobal(void* data, struct wl_registry* registry, uint32_t name, const char* interface,
+                     uint32_t version) {
     (void)data;
     (void)version;
     if (strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0)
@@ -58,7 +58,8 @@ int main(int argc, char** argv) {
                                            wl_fixed_from_double(dy));
             i += 2;
         } else if (strcmp(argv[i], "click") == 0) {
-            zwlr_virtual_pointer_v1_button(pointer, time++, BTN_LEFT, WL_POINTER_BUTTON_STATE_PRESSED);
+            zwlr_virtual_pointer_v1_button(pointer, time++, BTN_LEFT,
+                                           WL_POINTER_BUTTON_STATE_PRESSED);
             zwlr_virtual_pointer_v1_frame(pointer);
             zwlr_virtual_pointer_v1_button(pointer, time++, BTN_LEFT,
                                            WL_POINTER_BUTTON_STATE_RELEASED);

@@ -23,8 +23,7 @@ static std::string FindInFolder(const std::string& folder, const std::string& pr
         return found;
     while (dirent* entry = readdir(directory)) {
         std::string name = entry->d_name;
-        if (name.compare(0, prefix.size(), prefix) == 0 &&
-            name.find(".lock") == std::string::npos)
+        if (name.compare(0, prefix.size(), prefix) == 0 && name.find(".lock") == std::string::npos)
             found = name;
     }
     closedir(directory);
@@ -53,10 +52,10 @@ bool StartSway(PrivateSway& sway) {
     chmod(config.c_str(), 0644);
     std::vector<std::string> argv(std::begin(kAsUser), std::end(kAsUser));
     argv.insert(argv.end(), {"sway", "-c", config});
-    Process server = StartProcess(
-        argv, "",
-        {"XDG_RUNTIME_DIR=" + sway.runtime, "HOME=" + sway.runtime, "WLR_BACKENDS=headless",
-         "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman", "WAYLAND_DISPLAY=", "DISPLAY="});
+    Process server = StartProcess(argv, "",
+                                  {"XDG_RUNTIME_DIR=" + sway.runtime, "HOME=" + sway.runtime,
+                                   "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1",
+                                   "WLR_RENDERER=pixman", "WAYLAND_DISPLAY=", "DISPLAY="});
     sway.errors = server.errors;
     sway.server = server.pid;
     // Its sockets, then the output configured.
@@ -186,8 +185,7 @@ bool WaitForErrors(const Process& process, const std::string& text, double secon
     return PollUntil(seconds, [&] {
         std::string errors = ReadErrors(process);
         int found = 0;
-        for (size_t at = errors.find(text); at != std::string::npos;
-             at = errors.find(text, at + 1))
+        for (size_t at = errors.find(text); at != std::string::npos; at = errors.find(text, at + 1))
             found++;
         return found >= times;
     });

@@ -40,8 +40,7 @@ bool Grab(const PrivateSway& sway, const std::string& output, Census& census);
 double ShareOf(const Census& census, unsigned rgb);
 
 // Until standard error holds `text` `times` times, within `seconds`.
-bool WaitForErrors(const Process& process, const std::string& text, double seconds,
-                   int times = 1);
+bool WaitForErrors(const Process& process, const std::string& text, double seconds, int times = 1);
 
 // A scratch file the unprivileged user can read.
 std::string WriteForUser(const std::string& name, const std::string& text);
@@ -51,7 +50,9 @@ std::string WaylandProgramPath();
 // A test with a sway of its own and the program on it, killed at the end.
 class ProgramOnSway : public testing::Test {
   protected:
-    void SetUp() override { ASSERT_TRUE(StartSway(sway)) << "sway did not start: " << SwayErrors(sway); }
+    void SetUp() override {
+        ASSERT_TRUE(StartSway(sway)) << "sway did not start: " << SwayErrors(sway);
+    }
     void TearDown() override {
         Kill(program);
         StopSway(sway);
