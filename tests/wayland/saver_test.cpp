@@ -86,6 +86,9 @@ TEST_F(WaylandSaver, SaverCoversEveryOutputAndOneAddedWhileItRuns) {
         EXPECT_TRUE(PollUntil(60, [&] { return ShowsMobile(sway, output, census); }))
             << output << ": " << census.Share(census.background) << " sky";
     EXPECT_EQ(census.width, 640);
+    // The README's picture (docs/images/hangingmobile-wayland-saver.png).
+    ASSERT_TRUE(ShowsMobile(sway, "HEADLESS-1", census));
+    EXPECT_TRUE(SavePicture(census, "hangingmobile-wayland-saver.ppm"));
     ASSERT_EQ(Swaymsg(sway, {"create_output"}), 0);
     EXPECT_TRUE(PollUntil(60, [&] { return ShowsMobile(sway, "HEADLESS-3", census); }))
         << ReadErrors(program);

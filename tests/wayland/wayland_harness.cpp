@@ -174,6 +174,19 @@ bool Grab(const PrivateSway& sway, const std::string& output, Census& census) {
     SortColours(width, height, std::move(rgb), census);
     return true;
 }
+bool SavePicture(const Census& census, const std::string& path) {
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    fprintf(file, "P6 %d %d 255\n", census.width, census.height);
+    for (unsigned pixel : census.rgb) {
+        const unsigned char bytes[3] = {(unsigned char)(pixel >> 16), (unsigned char)(pixel >> 8),
+                                        (unsigned char)pixel};
+        fwrite(bytes, 1, 3, file);
+    }
+    return fclose(file) == 0;
+}
+
 double ShareOf(const Census& census, unsigned rgb) {
     long count = 0;
     for (unsigned pixel : census.rgb)

@@ -36,6 +36,8 @@ int Swaymsg(const PrivateSway& sway, const std::vector<std::string>& command);
 bool Capture(const PrivateSway& sway, const std::vector<std::string>& argv, std::string& out);
 // One output read back with grim.
 bool Grab(const PrivateSway& sway, const std::string& output, Census& census);
+// Writes a read-back as a PPM file, for the README's picture.
+bool SavePicture(const Census& census, const std::string& path);
 // The share of pixels of exactly the colour 0xRRGGBB.
 double ShareOf(const Census& census, unsigned rgb);
 
