@@ -189,13 +189,29 @@ TEST_F(WaylandSaver, FaultsEndWithOneLine) {
         std::string errors = ReadErrors(program);
         EXPECT_EQ(errors.substr(0, std::string(test.says).size()), test.says) << errors;
     }
-    // The compositor gone under it.
-    StartSaver();
-    kill(sway.server, SIGKILL);
-    EXPECT_EQ(WaitForExit(program, 30), 1);
-    std::string errors = ReadErrors(program);
-    std::string last = errors.substr(errors.rfind("\n", errors.size() - 2) + 1);
-    EXPECT_EQ(last.rfind("hangingmobile-wayland: lost the Wayland compositor (", 0), 0u) << errors;
+}
+
+// Killed as the program waits, and (forced, every time) as it swaps.
+TEST_F(WaylandSaver, TheCompositorGoneEndsItWithOneLine) {
+    for (bool atSwap : {false, true}) {
+        if (atSwap) {
+            StopSway(sway);
+            ASSERT_TRUE(StartSway(sway));
+            Start({"--saver"},
+                  {"LD_PRELOAD+=" KILL_AT_SWAP, "HM_KILL_AT_SWAP=" + std::to_string(sway.server)});
+        } else {
+            StartSaver();
+            kill(sway.server, SIGKILL);
+        }
+        EXPECT_EQ(WaitForExit(program, 30), 1) << atSwap;
+        // Its last line, after what --verbose said.
+        std::string errors = ReadErrors(program);
+        size_t last = errors.rfind('\n', errors.size() - 2);
+        last = last == std::string::npos ? 0 : last + 1;
+        EXPECT_EQ(errors.find("hangingmobile-wayland: lost the Wayland compositor ("), last)
+            << errors;
+        EXPECT_EQ(errors.back(), '\n');
+    }
 }
 
 } // namespace

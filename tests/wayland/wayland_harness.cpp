@@ -109,9 +109,12 @@ std::string SwayErrors(const PrivateSway& sway) {
     return ReadErrors(server);
 }
 
-Process StartOnSway(const PrivateSway& sway, std::vector<std::string> argv) {
+Process StartOnSway(const PrivateSway& sway, std::vector<std::string> argv,
+                    const std::vector<std::string>& environment) {
     argv.insert(argv.begin(), std::begin(kAsUser), std::end(kAsUser));
-    return StartProcess(argv, "", Environment(sway));
+    std::vector<std::string> all = Environment(sway);
+    all.insert(all.end(), environment.begin(), environment.end());
+    return StartProcess(argv, "", all);
 }
 
 int RunOnSway(const PrivateSway& sway, const std::vector<std::string>& argv) {
@@ -215,8 +218,9 @@ std::string WaylandProgramPath() {
     return HANGINGMOBILE_WAYLAND;
 }
 
-void ProgramOnSway::Start(const std::vector<std::string>& arguments) {
+void ProgramOnSway::Start(const std::vector<std::string>& arguments,
+                          const std::vector<std::string>& environment) {
     std::vector<std::string> argv = {WaylandProgramPath()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    program = StartOnSway(sway, argv);
+    program = StartOnSway(sway, argv, environment);
 }

@@ -25,7 +25,8 @@ void StopSway(PrivateSway& sway);
 std::string SwayErrors(const PrivateSway& sway);
 
 // `argv` run as the unprivileged user, with the compositor's environment.
-Process StartOnSway(const PrivateSway& sway, std::vector<std::string> argv);
+Process StartOnSway(const PrivateSway& sway, std::vector<std::string> argv,
+                    const std::vector<std::string>& environment = {});
 // Runs a client to its end; its exit status, -1 when it did not end in 30 s.
 int RunOnSway(const PrivateSway& sway, const std::vector<std::string>& argv);
 // swaymsg COMMAND... ; its status.
@@ -59,7 +60,8 @@ class ProgramOnSway : public testing::Test {
         Kill(program);
         StopSway(sway);
     }
-    void Start(const std::vector<std::string>& arguments);
+    void Start(const std::vector<std::string>& arguments,
+               const std::vector<std::string>& environment = {});
 
     PrivateSway sway;
     Process program;
