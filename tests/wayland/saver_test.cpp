@@ -172,6 +172,20 @@ TEST_F(WaylandSaver, IdleShowsItselfOnceIdleHidesAtInputAndComesBack) {
     EXPECT_EQ(WaitForExit(program, 30), 0);
 }
 
+// While another client holds an idle inhibitor it stays away, for three
+// times the idle time; once the inhibitor is gone it comes.
+TEST_F(WaylandSaver, AnIdleInhibitorKeepsIdleAway) {
+    Process player = StartOnSway(sway, {IDLE_INHIBITOR});
+    ASSERT_TRUE(WaitForErrors(player, "inhibits", 60)) << ReadErrors(player);
+    Start({"--idle", "2", "--verbose"});
+    ASSERT_TRUE(WaitForErrors(program, "waits for 2 s without input", 60)) << ReadErrors(program);
+    sleep(6);
+    EXPECT_EQ(ReadErrors(program).find("idle: shows itself"), std::string::npos);
+    Kill(player);
+    close(player.errors);
+    EXPECT_TRUE(WaitForErrors(program, "idle: shows itself", 60)) << ReadErrors(program);
+}
+
 TEST_F(WaylandSaver, FaultsEndWithOneLine) {
     struct Case {
         std::vector<std::string> arguments;
