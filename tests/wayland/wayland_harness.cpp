@@ -145,6 +145,7 @@ bool Capture(const PrivateSway& sway, const std::vector<std::string>& argv, std:
         int null = open("/dev/null", O_RDWR);
         dup2(null, 2);
         std::vector<char*> args;
+        args.reserve(command.size() + 1);
         for (const std::string& arg : command)
             args.push_back(strdup(arg.c_str()));
         args.push_back(nullptr);
