@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "mobile/description_file.h"
+#include "scene/camera.h"
 #include "scene/view.h"
 
 // In the order of the usage.
@@ -148,4 +150,78 @@ void PrintHackOptions(FILE* out, HackHost host) {
         }
         labels.clear();
     }
+}
+
+bool ReadHackArgument(int argc, char** argv, int& i, HackHost host, const HackOption*& option,
+                      const char*& value, char* error, size_t errorSize) {
+    const char* argument = argv[i];
+    option = FindHackOption(argument, host);
+    if (!option) {
+        snprintf(error, errorSize, "unknown option %s", OneLine(argument).c_str());
+        return false;
+    }
+    // Never null: an option without an argument that read one anyway
+    // would find it empty, and say that it wants something.
+    value = "";
+    if (option->argument) {
+        if (i + 1 >= argc) {
+            snprintf(error, errorSize, "%s wants a value", OneLine(argument).c_str());
+            return false;
+        }
+        value = argv[++i];
+    }
+    return true;
+}
+
+void SayBadValue(const HackOption& option, const char* argument, char* error, size_t errorSize) {
+    char wanted[100];
+    DescribeWanted(option, wanted, sizeof wanted);
+    snprintf(error, errorSize, "%s wants %s", OneLine(argument).c_str(), wanted);
+}
+
+CommonOptions DefaultCommonOptions() {
+    CommonOptions common = {};
+    common.delayMicroseconds = HackOptionOf(OptionDelay).byDefault;
+    common.latitudeRead = HackOptionOf(OptionLatitude).byDefault;
+    common.longitudeRead = HackOptionOf(OptionLongitude).byDefault;
+    return common;
+}
+
+bool ReadCommonOption(const HackOption& option, const char* value, CommonOptions& common,
+                      bool& good) {
+    good = true;
+    switch (option.id) {
+    case OptionWatch:
+        common.watch = true;
+        return true;
+    case OptionHelp:
+        common.help = true;
+        return true;
+    case OptionDelay:
+        good = ReadHackNumber(option, value, common.delayMicroseconds);
+        return true;
+    case OptionLatitude:
+        good = ReadHackNumber(option, value, common.latitudeRead);
+        return true;
+    case OptionLongitude:
+        good = ReadHackNumber(option, value, common.longitudeRead);
+        return true;
+    case OptionDescription:
+        good = *value != 0;
+        common.description = value;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool FinishCommonOptions(CommonOptions& common, char* error, size_t errorSize) {
+    if (common.watch && !common.description) {
+        snprintf(error, errorSize, "--watch wants --description FILE");
+        return false;
+    }
+    common.latitude = (int32_t)common.latitudeRead;
+    common.longitude = (int32_t)common.longitudeRead;
+    KeepCameraInRange(common.latitude, common.longitude);
+    return true;
 }

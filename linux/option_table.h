@@ -9,6 +9,7 @@
 #pragma once
 
 #include <stddef.h>
+#include <stdint.h>
 #include <stdio.h>
 
 enum HackOptionId {
@@ -78,3 +79,34 @@ void DescribeWanted(const HackOption& option, char* text, size_t size);
 
 // The usage's lines for the options, in the table's order.
 void PrintHackOptions(FILE* out, HackHost host);
+
+// Reads argv[i] as an option of `host`, and its value (argv[i + 1], taken:
+// `i` moves on) when it has one: "" for a switch. False, with a one-line
+// reason in `error`, for an unknown option or a missing value.
+bool ReadHackArgument(int argc, char** argv, int& i, HackHost host, const HackOption*& option,
+                      const char*& value, char* error, size_t errorSize);
+
+// "ARGUMENT wants ...", the reason for a bad value.
+void SayBadValue(const HackOption& option, const char* argument, char* error, size_t errorSize);
+
+// What the options both hosts have ask.
+struct CommonOptions {
+    long delayMicroseconds; // between frames
+    int32_t latitude;       // camera start, kept in range once finished
+    int32_t longitude;
+    const char* description; // a file to show instead of the built-in mobile, or null
+    bool watch;              // re-read the description whenever it changes
+    bool help;
+    long latitudeRead, longitudeRead; // as given
+};
+
+CommonOptions DefaultCommonOptions();
+
+// True when `option` is one of both hosts', its value read into `common`;
+// `good` is false for a bad value.
+bool ReadCommonOption(const HackOption& option, const char* value, CommonOptions& common,
+                      bool& good);
+
+// After the last option: --watch wants a description, the camera is kept in
+// range. False with a one-line reason.
+bool FinishCommonOptions(CommonOptions& common, char* error, size_t errorSize);

@@ -1,83 +1,56 @@
 #include "wayland/options.h"
 
 #include "linux/option_table.h"
-#include "mobile/description_file.h"
-#include "scene/camera.h"
+
+// An option only the Wayland program has; false for a bad value.
+static bool ReadWaylandOption(const HackOption& option, const char* value,
+                              WaylandOptions& options) {
+    switch (option.id) {
+    case OptionSaver:
+        options.mode = ModeSaver;
+        return true;
+    case OptionIdle:
+        options.mode = ModeIdle;
+        return ReadHackNumber(option, value, options.idleSeconds);
+    case OptionVerbose:
+        options.verbose = true;
+        return true;
+    case OptionWindow:
+        options.mode = ModeWindow; // the default
+        return true;
+    default:
+        return true; // X's: never found here
+    }
+}
 
 bool ReadWaylandOptions(int argc, char** argv, WaylandOptions& options, char* error,
                         size_t errorSize) {
     options = WaylandOptions{};
     options.mode = ModeWindow;
-    options.delayMicroseconds = HackOptionOf(OptionDelay).byDefault;
     options.idleSeconds = HackOptionOf(OptionIdle).byDefault;
-    long latitude = HackOptionOf(OptionLatitude).byDefault;
-    long longitude = HackOptionOf(OptionLongitude).byDefault;
+    CommonOptions common = DefaultCommonOptions();
     for (int i = 1; i < argc; i++) {
         const char* argument = argv[i];
-        const HackOption* option = FindHackOption(argument, OnWayland);
-        if (!option) {
-            snprintf(error, errorSize, "unknown option %s", OneLine(argument).c_str());
+        const HackOption* option;
+        const char* value;
+        if (!ReadHackArgument(argc, argv, i, OnWayland, option, value, error, errorSize))
             return false;
-        }
-        const char* value = "";
-        if (option->argument) {
-            if (i + 1 >= argc) {
-                snprintf(error, errorSize, "%s wants a value", OneLine(argument).c_str());
-                return false;
-            }
-            value = argv[++i];
-        }
         bool good = true;
-        switch (option->id) {
-        case OptionWindow:
-            options.mode = ModeWindow;
-            break;
-        case OptionSaver:
-            options.mode = ModeSaver;
-            break;
-        case OptionIdle:
-            options.mode = ModeIdle;
-            good = ReadHackNumber(*option, value, options.idleSeconds);
-            break;
-        case OptionWatch:
-            options.watch = true;
-            break;
-        case OptionVerbose:
-            options.verbose = true;
-            break;
-        case OptionHelp:
-            options.help = true;
-            break;
-        case OptionDelay:
-            good = ReadHackNumber(*option, value, options.delayMicroseconds);
-            break;
-        case OptionLatitude:
-            good = ReadHackNumber(*option, value, latitude);
-            break;
-        case OptionLongitude:
-            good = ReadHackNumber(*option, value, longitude);
-            break;
-        case OptionDescription:
-            good = *value != 0;
-            options.description = value;
-            break;
-        default:
-            break; // X's: never found here
-        }
+        if (!ReadCommonOption(*option, value, common, good))
+            good = ReadWaylandOption(*option, value, options);
         if (!good) {
-            char wanted[100];
-            DescribeWanted(*option, wanted, sizeof wanted);
-            snprintf(error, errorSize, "%s wants %s", OneLine(argument).c_str(), wanted);
+            SayBadValue(*option, argument, error, errorSize);
             return false;
         }
     }
-    if (options.watch && !options.description) {
-        snprintf(error, errorSize, "--watch wants --description FILE");
+    if (!FinishCommonOptions(common, error, errorSize))
         return false;
-    }
-    options.latitude = (int32_t)latitude;
-    options.longitude = (int32_t)longitude;
-    KeepCameraInRange(options.latitude, options.longitude);
+    options.delayMicroseconds = common.delayMicroseconds;
+    options.latitude = common.latitude;
+    options.longitude = common.longitude;
+    options.description = common.description;
+    options.watch = common.watch;
+    options.help = common.help;
     return true;
 }
 
