@@ -3,6 +3,8 @@
 // tests' virtual pointer, each only once the program has the keyboard.
 #include <signal.h>
 #include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "wayland_harness.h"
 
@@ -204,6 +206,42 @@ TEST_F(WaylandSaver, FaultsEndWithOneLine) {
         EXPECT_EQ(WaitForExit(program, 30), 1);
         std::string errors = ReadErrors(program);
         EXPECT_EQ(errors.substr(0, std::string(test.says).size()), test.says) << errors;
+    }
+}
+
+// On a compositor that lacks the layer shell (as GNOME's does), or an idle
+// protocol, or a shell for windows: one line saying which, and status 1.
+TEST(WaylandCompositorLacking, WhatAModeNeedsIsSaidInOneLine) {
+    struct Case {
+        const char* offers;
+        std::vector<std::string> arguments;
+        const char* says;
+    } cases[] = {
+        {"", {"--saver"}, "offers no layer shell (zwlr_layer_shell_v1), so nothing full screen"},
+        {"",
+         {"--idle", "5"},
+         "offers no layer shell (zwlr_layer_shell_v1), so nothing full screen"},
+        {"", {"--window"}, "offers no xdg_wm_base, so no window"},
+        {"layer-shell", {"--idle", "5"}, "offers no idle notification"},
+    };
+    std::string runtime = ScratchPath("runtime");
+    mkdir(runtime.c_str(), 0700);
+    for (const Case& test : cases) {
+        Process compositor = StartProcess({BARE_COMPOSITOR, "bare", test.offers}, "",
+                                          {"XDG_RUNTIME_DIR=" + runtime});
+        ASSERT_TRUE(WaitForErrors(compositor, "ready", 30)) << ReadErrors(compositor);
+        std::vector<std::string> argv = {WaylandProgramPath()};
+        argv.insert(argv.end(), test.arguments.begin(), test.arguments.end());
+        Process program =
+            StartProcess(argv, "", {"XDG_RUNTIME_DIR=" + runtime, "WAYLAND_DISPLAY=bare"});
+        EXPECT_EQ(WaitForExit(program, 30), 1);
+        std::string errors = ReadErrors(program);
+        EXPECT_EQ(errors.find('\n'), errors.size() - 1) << errors;
+        EXPECT_EQ(errors.rfind("hangingmobile-wayland: the Wayland compositor ", 0), 0u) << errors;
+        EXPECT_NE(errors.find(test.says), std::string::npos) << errors;
+        Kill(compositor);
+        close(compositor.errors);
+        close(program.errors);
     }
 }
 
