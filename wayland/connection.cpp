@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "mobile/description_file.h"
 #include "wayland/client.h"
 
 void Say(const char* format, ...) {
@@ -102,8 +103,10 @@ const wl_registry_listener kRegistryListener = {OnGlobal, OnGlobalRemove};
 bool Connect(Client& client) {
     client.display = wl_display_connect(nullptr);
     if (!client.display) {
+        int error = errno;
+        const char* name = getenv("WAYLAND_DISPLAY");
         Say("cannot connect to the Wayland compositor (WAYLAND_DISPLAY is %s): %s",
-            getenv("WAYLAND_DISPLAY") ? getenv("WAYLAND_DISPLAY") : "not set", strerror(errno));
+            name ? OneLine(name).c_str() : "not set", strerror(error));
         return false;
     }
     client.registry = wl_display_get_registry(client.display);

@@ -89,8 +89,11 @@ int main(int argc, char** argv) {
         PrintWaylandUsage(stdout);
         return 0;
     }
-    CatchStopSignals("hangingmobile-wayland: gave up starting on the Wayland compositor after "
-                     "20 s\n");
+    char giveUpLine[128];
+    snprintf(giveUpLine, sizeof giveUpLine,
+             "hangingmobile-wayland: gave up starting on the Wayland compositor after %u s\n",
+             kStartSeconds);
+    CatchStopSignals(giveUpLine);
     Client client = {};
     client.options = &options;
     client.latitude = options.latitude;
