@@ -2,7 +2,7 @@
  * as long as it runs, as a player does while it plays. It says
  * "inhibits" on standard error once its window is shown with the inhibitor
  * on it. */
-#define _GNU_SOURCE
+#include <stdint.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/mman.h>
@@ -71,13 +71,16 @@ int main(void) {
     while (!configured && wl_display_dispatch(display) >= 0) {
     }
     // A grey frame of 64 x 64: a mapped window, which the inhibitor needs.
-    const int size = 64, stride = size * 4;
+    const int size = 64, stride = size * 4, bytes = stride * size;
     int fd = memfd_create("frame", MFD_CLOEXEC);
-    if (fd < 0 || ftruncate(fd, stride * size) != 0)
+    if (fd < 0 || ftruncate(fd, bytes) != 0)
         return 1;
-    void* pixels = mmap(NULL, (size_t)(stride * size), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    memset(pixels, 0x80, (size_t)(stride * size));
-    struct wl_shm_pool* pool = wl_shm_create_pool(shm, fd, stride * size);
+    uint32_t* pixels = mmap(NULL, (size_t)bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (pixels == MAP_FAILED)
+        return 1;
+    for (int i = 0; i < size * size; i++)
+        pixels[i] = 0x808080;
+    struct wl_shm_pool* pool = wl_shm_create_pool(shm, fd, bytes);
     struct wl_buffer* buffer =
         wl_shm_pool_create_buffer(pool, 0, size, size, stride, WL_SHM_FORMAT_XRGB8888);
     zwp_idle_inhibit_manager_v1_create_inhibitor(inhibitors, surface);

@@ -3,20 +3,28 @@
  * until it is dead, so that the swap meets a compositor gone every time. */
 #include <EGL/egl.h>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <signal.h>
-#include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <unistd.h>
 
-static int Dead(pid_t pid) {
-    char path[64], state = 0;
-    snprintf(path, sizeof path, "/proc/%d/stat", (int)pid);
-    FILE* file = fopen(path, "r");
-    if (!file)
+/* Gone, or a zombie until the test reaps it. */
+static int Dead(const char* victim) {
+    char stat[512];
+    int proc = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int process = openat(proc, victim, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int file = openat(process, "stat", O_RDONLY | O_CLOEXEC);
+    close(proc);
+    if (process >= 0)
+        close(process);
+    if (file < 0)
         return 1;
-    int read = fscanf(file, "%*d (%*[^)]) %c", &state);
-    fclose(file);
-    return read == 1 && state == 'Z'; /* a zombie until the test reaps it */
+    ssize_t length = read(file, stat, sizeof stat - 1);
+    close(file);
+    stat[length > 0 ? length : 0] = 0;
+    const char* name_end = strrchr(stat, ')'); /* the state follows the name */
+    return !name_end || name_end[1] == 0 || name_end[2] == 'Z';
 }
 
 EGLBoolean eglSwapBuffers(EGLDisplay display, EGLSurface surface) {
@@ -26,9 +34,8 @@ EGLBoolean eglSwapBuffers(EGLDisplay display, EGLSurface surface) {
         real = (EGLBoolean(*)(EGLDisplay, EGLSurface))dlsym(RTLD_NEXT, "eglSwapBuffers");
     const char* victim = getenv("HM_KILL_AT_SWAP");
     if (++swaps == 3 && victim) {
-        pid_t pid = (pid_t)atoi(victim);
-        kill(pid, SIGKILL);
-        while (!Dead(pid))
+        kill((pid_t)atoi(victim), SIGKILL);
+        while (!Dead(victim))
             usleep(10000);
     }
     return real(display, surface);
