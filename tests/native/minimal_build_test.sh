@@ -21,7 +21,7 @@ for package in libosmesa6-dev libpng-dev libgif-dev libbenchmark-dev libgtest-de
     plasma-wayland-protocols; do
     [ "$(grep -c "(Debian: $package)" "$build/configure.log")" = 1 ] || { echo "no one word of $package"; exit 1; }
 done
-cmake --build "$build" --target hangingmobile hangingmobile-docs
+cmake --build "$build" --target hangingmobile-package-files
 DESTDIR=$build/stage cmake --install "$build" --component hangingmobile >/dev/null
 "$build/stage/usr/libexec/xscreensaver/hangingmobile" --help | head -1 | grep -q '^usage: hangingmobile'
 echo "the hack alone: built and installed"
