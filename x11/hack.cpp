@@ -3,7 +3,7 @@
 #include <stdio.h>
 
 #include "x11/gl_context.h"
-#include "x11/stop_signals.h"
+#include "linux/stop_signals.h"
 
 // The largest drawable the implementation takes: its viewport, and its
 // colour buffers, which are textures or renderbuffers of the window's size.
@@ -30,6 +30,7 @@ HackStart InitHack(Hack& hack, const HackOptions& options) {
     hack = Hack{};
     hack.latitude = options.latitude;
     hack.longitude = options.longitude;
+    hack.source.program = "hangingmobile";
     hack.source.path = options.description;
     if (!OpenDrawTarget(hack.target, options))
         return HackFails;

@@ -6,7 +6,7 @@
 
 #include "mobile/mobile.h"
 #include "scene/view.h"
-#include "x11/description.h"
+#include "linux/description.h"
 #include "x11/fps.h"
 #include "x11/options.h"
 #include "x11/window.h"

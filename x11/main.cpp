@@ -9,20 +9,12 @@
 #include <time.h>
 
 #include "mobile/description_file.h"
+#include "linux/frame_clock.h"
 #include "x11/hack.h"
-#include "x11/keys.h"
-#include "x11/stop_signals.h"
+#include "linux/keys.h"
+#include "linux/stop_signals.h"
 
 namespace {
-
-// How often a watched description is looked at.
-const long kWatchMicroseconds = 250000;
-
-long long NowMicroseconds() {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (long long)now.tv_sec * 1000000 + now.tv_nsec / 1000;
-}
 
 // Handles what the X server has sent. Returns false when the program is
 // to end: its own window closed, or the window it was given destroyed.
@@ -110,10 +102,8 @@ int main(int argc, char** argv) {
         return start == HackEnds ? 0 : 1;
     }
 
-    // The first frame at once, then one every delay. A frame that comes late
-    // is not made up for with a burst: the next one is a whole delay later.
-    long long nextFrame = NowMicroseconds();
-    long long nextWatch = nextFrame + kWatchMicroseconds;
+    FrameClock frames = StartFrameClock(options.delayMicroseconds);
+    long long nextWatch = frames.next + kWatchMicroseconds;
     while (!stopRequested && HandleEvents(hack)) {
         long long now = NowMicroseconds();
         if (options.watch && now >= nextWatch) {
@@ -127,18 +117,16 @@ int main(int argc, char** argv) {
             // Nobody can see a frame: none is drawn, and it sleeps until the
             // X server says something (or the watched file is due).
             WaitUntil(hack.target.display, options.watch ? nextWatch : -1);
-            nextFrame = NowMicroseconds(); // shown again: a frame at once
+            frames.next = NowMicroseconds(); // shown again: a frame at once
             continue;
         }
-        if (now < nextFrame) {
+        if (now < frames.next) {
             WaitUntil(hack.target.display,
-                      options.watch && nextWatch < nextFrame ? nextWatch : nextFrame);
+                      options.watch && nextWatch < frames.next ? nextWatch : frames.next);
             continue;
         }
         DrawHack(hack);
-        nextFrame += options.delayMicroseconds;
-        if (nextFrame < now)
-            nextFrame = now + options.delayMicroseconds;
+        AdvanceFrameClock(frames, now);
     }
     FreeHack(hack);
     return displayLost ? 1 : 0;

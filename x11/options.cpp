@@ -8,7 +8,7 @@
 
 #include "mobile/description_file.h"
 #include "scene/camera.h"
-#include "x11/option_table.h"
+#include "linux/option_table.h"
 
 // A window or visual id as XScreenSaver and xwininfo write them: decimal, or
 // hex after 0x; digits only (strtoul alone would take a sign, spaces and a
@@ -45,91 +45,55 @@ static bool ReadVisual(const char* text, HackOptions& options) {
     return ReadXId(text, options.visualId);
 }
 
+// An option only the hack has; false for a bad value.
+static bool ReadXOption(const HackOption& option, const char* value, HackOptions& options,
+                        bool& root, bool& givenWindow) {
+    switch (option.id) {
+    case OptionRoot:
+        root = true;
+        return true;
+    case OptionFps:
+    case OptionNoFps:
+        options.fps = option.id == OptionFps;
+        return true;
+    case OptionSync:
+        options.sync = true;
+        return true;
+    case OptionWindowId:
+        givenWindow = true;
+        return ReadXId(value, options.windowId);
+    case OptionVisual:
+        return ReadVisual(value, options);
+    default:
+        // --window, the default; and XScreenSaver's colormap and colour
+        // options: our own window always has a colormap of its own, and
+        // OpenGL always draws in colour, so there is nothing for them to
+        // change.
+        return true;
+    }
+}
+
 bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackOptions& options,
                      char* error, size_t errorSize) {
     options = HackOptions{};
-    options.where = DrawInOwnWindow;
-    options.delayMicroseconds = HackOptionOf(OptionDelay).byDefault;
-    long latitude = HackOptionOf(OptionLatitude).byDefault;
-    long longitude = HackOptionOf(OptionLongitude).byDefault;
+    CommonOptions common = DefaultCommonOptions();
     bool givenWindow = false, root = false;
     for (int i = 1; i < argc; i++) {
         const char* argument = argv[i];
-        const HackOption* option = FindHackOption(argument, true);
-        if (!option) {
-            snprintf(error, errorSize, "unknown option %s", OneLine(argument).c_str());
+        const HackOption* option;
+        const char* value;
+        if (!ReadHackArgument(argc, argv, i, OnX, option, value, error, errorSize))
             return false;
-        }
-        // Never null: an option without an argument that read one anyway
-        // would find it empty, and say that it wants something.
-        const char* value = "";
-        if (option->argument) {
-            if (i + 1 >= argc) {
-                snprintf(error, errorSize, "%s wants a value", OneLine(argument).c_str());
-                return false;
-            }
-            value = argv[++i];
-        }
         bool good = true;
-        switch (option->id) {
-        case OptionWindow:
-        case OptionInstall:
-        case OptionNoInstall:
-        case OptionMono:
-            // The default; and XScreenSaver's colormap and colour options:
-            // our own window always has a colormap of its own, and OpenGL
-            // always draws in colour, so there is nothing for them to change.
-            break;
-        case OptionRoot:
-            root = true;
-            break;
-        case OptionWatch:
-            options.watch = true;
-            break;
-        case OptionFps:
-            options.fps = true;
-            break;
-        case OptionNoFps:
-            options.fps = false;
-            break;
-        case OptionSync:
-            options.sync = true;
-            break;
-        case OptionHelp:
-            options.help = true;
-            break;
-        case OptionWindowId:
-            good = ReadXId(value, options.windowId);
-            givenWindow = true;
-            break;
-        case OptionVisual:
-            good = ReadVisual(value, options);
-            break;
-        case OptionDelay:
-            good = ReadHackNumber(*option, value, options.delayMicroseconds);
-            break;
-        case OptionLatitude:
-            good = ReadHackNumber(*option, value, latitude);
-            break;
-        case OptionLongitude:
-            good = ReadHackNumber(*option, value, longitude);
-            break;
-        case OptionDescription:
-            good = *value != 0;
-            options.description = value;
-            break;
-        }
+        if (!ReadCommonOption(*option, value, common, good))
+            good = ReadXOption(*option, value, options, root, givenWindow);
         if (!good) {
-            char wanted[100];
-            DescribeWanted(*option, wanted, sizeof wanted);
-            snprintf(error, errorSize, "%s wants %s", OneLine(argument).c_str(), wanted);
+            SayBadValue(*option, argument, error, errorSize);
             return false;
         }
     }
-    if (options.watch && !options.description) {
-        snprintf(error, errorSize, "--watch wants --description FILE");
+    if (!FinishCommonOptions(common, error, errorSize))
         return false;
-    }
     if (screensaverWindow && *screensaverWindow) {
         if (!ReadXId(screensaverWindow, options.windowId)) {
             snprintf(error, errorSize, "XSCREENSAVER_WINDOW=%s is no window id",
@@ -139,9 +103,12 @@ bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackO
         givenWindow = true;
     }
     options.where = givenWindow ? DrawInGivenWindow : root ? DrawOnRoot : DrawInOwnWindow;
-    options.latitude = (int32_t)latitude;
-    options.longitude = (int32_t)longitude;
-    KeepCameraInRange(options.latitude, options.longitude);
+    options.delayMicroseconds = common.delayMicroseconds;
+    options.latitude = common.latitude;
+    options.longitude = common.longitude;
+    options.description = common.description;
+    options.watch = common.watch;
+    options.help = common.help;
     return true;
 }
 
@@ -152,7 +119,7 @@ void PrintUsage(FILE* out) {
                  "its own. XSCREENSAVER_WINDOW, when set, names the window to draw in. Every\n"
                  "option may also be written with one dash, as XScreenSaver writes them.\n"
                  "\n");
-    PrintHackOptions(out, true);
+    PrintHackOptions(out, OnX);
     fprintf(out, "\n"
                  "In its own window: arrow keys turn the camera by 1 degree, Home and End by\n"
                  "15 degrees round, Page Up and Page Down by 15 degrees in height; q or Escape\n"

@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include "mobile/description_file.h"
-#include "x11/stop_signals.h"
+#include "linux/stop_signals.h"
 
 bool drawTargetGone = false;
 bool displayLost = false;

@@ -31,7 +31,7 @@ build() {
             "$sources/tools/package" --scr "$build/HangingMobile.scr" --out "$build/dist"
     else
         (cd "$sources" && cmake --preset native -B "$build") &&
-            cmake --build "$build" --target hangingmobile hangingmobile-docs &&
+            cmake --build "$build" --target hangingmobile-package-files &&
             "$sources/tools/package" --deb "$build" --out "$build/dist"
     fi
 }

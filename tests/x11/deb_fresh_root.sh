@@ -18,6 +18,8 @@ mmdebstrap --quiet --variant=apt \
     --customize-hook='chroot "$1" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq ./tmp/'"$name"' >/dev/null' \
     --customize-hook='chroot "$1" dpkg -s hangingmobile | grep -qx "Status: install ok installed"' \
     --customize-hook='chroot "$1" /usr/bin/hangingmobile --help | head -1 | grep -q "^usage: hangingmobile"' \
+    --customize-hook='chroot "$1" /usr/bin/hangingmobile-wayland --help | head -1 | grep -q "^usage: hangingmobile-wayland"' \
+    --customize-hook='chroot "$1" sh -c "XDG_RUNTIME_DIR=/tmp WAYLAND_DISPLAY=none /usr/bin/hangingmobile-wayland --saver 2>&1; test \$? = 1" | grep -q "cannot connect to the Wayland compositor"' \
     --customize-hook='chroot "$1" sh -c "DISPLAY=:77 /usr/libexec/xscreensaver/hangingmobile --root 2>&1; test \$? = 1" | grep -q "cannot open the X display"' \
     bookworm "$work/root.tar"
 echo "installed into a fresh Debian 12 with apt-get, and ran there"

@@ -1,6 +1,7 @@
 #!/bin/bash
-# The Debian package of the X11 hack, as tools/package makes it: lintian
-# finds no fault, it holds exactly the program and its files and depends on
+# The Debian package of the X11 hack and the Wayland program, as
+# tools/package makes it: lintian finds no fault, it holds exactly the
+# programs and their files and depends on
 # the libraries the program links, its desktop entry is valid, and the
 # program unpacked from it runs from where it installs, drawing in a window
 # of its own on a private X server until SIGTERM ends it. Then it is
@@ -30,17 +31,19 @@ echo "built $(basename "$deb")"
 listing=$(dpkg-deb -c "$deb" | awk '{print $6 $7 $8}' | grep -v '/$' | sort | tr '\n' ' ')
 expected="./usr/bin/hangingmobile->../libexec/xscreensaver/hangingmobile \
 ./usr/bin/hangingmobile-add-to-xscreensaver \
+./usr/bin/hangingmobile-wayland \
 ./usr/libexec/xscreensaver/hangingmobile \
 ./usr/share/applications/screensavers/hangingmobile.desktop \
 ./usr/share/doc/hangingmobile/changelog.gz \
 ./usr/share/doc/hangingmobile/copyright \
 ./usr/share/man/man6/hangingmobile-add-to-xscreensaver.6.gz \
+./usr/share/man/man6/hangingmobile-wayland.6.gz \
 ./usr/share/man/man6/hangingmobile.6.gz \
 ./usr/share/xscreensaver/config/hangingmobile.xml "
 [ "$listing" = "$expected" ] || problem "contents: $listing"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libx11-6 libglu1-mesa libglx0; do
+for library in libc6 libx11-6 libglu1-mesa libglx0 libwayland-client0 libwayland-egl1 libegl1 libxkbcommon0; do
     [[ "$depends" == *"$library"* ]] || problem "Depends lacks $library: $depends"
 done
 
@@ -49,8 +52,10 @@ desktop-file-validate "$work/unpacked/usr/share/applications/screensavers/hangin
     problem "desktop-file-validate"
 grep -qx 'Exec=hangingmobile -root' "$work/unpacked/usr/share/applications/screensavers/hangingmobile.desktop" ||
     problem "the desktop entry does not run hangingmobile -root"
-man --warnings -l "$work/unpacked/usr/share/man/man6/hangingmobile.6.gz" 2>"$work/man.log" >/dev/null
-[ ! -s "$work/man.log" ] || problem "the manual page: $(cat "$work/man.log")"
+for page in hangingmobile hangingmobile-wayland; do
+    man --warnings -l "$work/unpacked/usr/share/man/man6/$page.6.gz" 2>"$work/man.log" >/dev/null
+    [ ! -s "$work/man.log" ] || problem "the manual page $page: $(cat "$work/man.log")"
+done
 
 # The unpacked program, called by its name in /usr/bin, draws in a window of
 # its own and ends cleanly at SIGTERM.

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "x11/option_table.h"
+#include "linux/option_table.h"
 
 static std::string ReadText(const char* path) {
     std::ifstream file(path);
@@ -40,9 +40,11 @@ static std::string Plain(const std::string& line) {
     return std::regex_replace(text, std::regex(R"(\\-)"), "-");
 }
 
-static std::set<std::string> Names() {
+static std::set<std::string> Names(int hosts = OnBoth) {
     std::set<std::string> names;
     for (size_t i = 0; i < kHackOptionCount; i++) {
+        if (!(kHackOptions[i].hosts & hosts))
+            continue;
         names.insert(kHackOptions[i].name);
         if (kHackOptions[i].alias)
             names.insert(kHackOptions[i].alias);
@@ -53,18 +55,21 @@ static std::set<std::string> Names() {
 TEST(OptionTable, EachIdHasOneRowFoundByEachOfItsSpellings) {
     for (int id = OptionWindow; id <= OptionHelp; id++) {
         const HackOption& option = HackOptionOf((HackOptionId)id);
+        HackHost host = option.hosts & OnX ? OnX : OnWayland;
         for (const char* name : {option.name, option.alias}) {
             if (!name)
                 continue;
-            EXPECT_EQ(FindHackOption(("--" + std::string(name)).c_str(), true), &option) << name;
-            EXPECT_EQ(FindHackOption(("-" + std::string(name)).c_str(), true), &option) << name;
+            EXPECT_EQ(FindHackOption(("--" + std::string(name)).c_str(), host), &option) << name;
+            EXPECT_EQ(FindHackOption(("-" + std::string(name)).c_str(), host), &option) << name;
         }
     }
     EXPECT_EQ(Names().size(), kHackOptionCount + 1); // one alias, no name twice
 }
 
-TEST(OptionTable, TheManualPageDocumentsEachAsTheTableHasIt) {
-    std::istringstream page(ReadText(MANUAL_PAGE));
+// Every option of `host` in its manual page, as the table spells it, with its
+// range and default, and the page naming no option the host lacks.
+static void ExpectPageDocumentsOptions(const char* path, HackHost host) {
+    std::istringstream page(ReadText(path));
     std::string line, section, head, whole;
     std::map<std::string, std::string> entries; // "--name ARGUMENT" -> what the page says of it
     bool atHead = false;
@@ -91,6 +96,8 @@ TEST(OptionTable, TheManualPageDocumentsEachAsTheTableHasIt) {
     std::set<std::string> labels;
     for (size_t i = 0; i < kHackOptionCount; i++) {
         const HackOption& option = kHackOptions[i];
+        if (!(option.hosts & host))
+            continue;
         std::string label = std::string("--") + option.name;
         if (option.argument)
             label += std::string(" ") + option.argument;
@@ -113,9 +120,16 @@ TEST(OptionTable, TheManualPageDocumentsEachAsTheTableHasIt) {
 
     // Every name the page writes as an option, with one dash or two, is the table's.
     std::regex option(R"((^|[\s\[(])--?([a-z][a-z-]*))");
-    std::set<std::string> names = Names();
+    std::set<std::string> names = Names(host);
     for (std::sregex_iterator at(whole.begin(), whole.end(), option), end; at != end; ++at)
-        EXPECT_TRUE(names.count((*at)[2])) << "the page names " << (*at)[0];
+        EXPECT_TRUE(names.count((*at)[2])) << path << " names " << (*at)[0];
+}
+
+TEST(OptionTable, TheManualPagesDocumentEachAsTheTableHasIt) {
+    ExpectPageDocumentsOptions(MANUAL_PAGE, OnX);
+#ifdef WAYLAND_MANUAL_PAGE
+    ExpectPageDocumentsOptions(WAYLAND_MANUAL_PAGE, OnWayland);
+#endif
 }
 
 TEST(OptionTable, TheSettingsFileGivesOnlyTheTablesOptionsWithinTheirRanges) {
@@ -123,7 +137,7 @@ TEST(OptionTable, TheSettingsFileGivesOnlyTheTablesOptionsWithinTheirRanges) {
     std::regex arg(R"(arg(-set|-unset)?="-(-?[a-z-]+)( %)?")");
     int args = 0;
     for (std::sregex_iterator at(settings.begin(), settings.end(), arg), end; at != end; ++at) {
-        const HackOption* option = FindHackOption(("-" + (*at)[2].str()).c_str(), true);
+        const HackOption* option = FindHackOption(("-" + (*at)[2].str()).c_str(), OnX);
         ASSERT_TRUE(option) << (*at)[0];
         EXPECT_EQ((*at)[3].matched, option->argument != nullptr) << (*at)[0];
         args++;
@@ -134,7 +148,7 @@ TEST(OptionTable, TheSettingsFileGivesOnlyTheTablesOptionsWithinTheirRanges) {
         R"re(<number[^>]*arg="--([a-z-]+) %"[^>]*low="(-?\d+)" high="(-?\d+)" default="(-?\d+)")re");
     int numbers = 0;
     for (std::sregex_iterator at(settings.begin(), settings.end(), number), end; at != end; ++at) {
-        const HackOption* option = FindHackOption(("--" + (*at)[1].str()).c_str(), true);
+        const HackOption* option = FindHackOption(("--" + (*at)[1].str()).c_str(), OnX);
         ASSERT_TRUE(option && option->number != NoNumber) << (*at)[0];
         EXPECT_GE(std::stol((*at)[2]), option->low) << (*at)[0];
         EXPECT_LE(std::stol((*at)[3]), option->high) << (*at)[0];
@@ -160,6 +174,7 @@ TEST(OptionTable, TheReadmesTableListsEachOptionAndNoOther) {
     }
     std::set<std::string> names;
     for (size_t i = 0; i < kHackOptionCount; i++)
-        names.insert(kHackOptions[i].name);
+        if (kHackOptions[i].hosts & OnX)
+            names.insert(kHackOptions[i].name);
     EXPECT_EQ(listed, names);
 }

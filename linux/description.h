@@ -19,6 +19,7 @@ struct FileSignature {
 };
 
 struct DescriptionSource {
+    const char* program;  // names the lines it writes
     const char* path;     // null for the built-in mobile
     FileSignature shown;  // the file as it was when last read through
     char lastFailure[64]; // the reason last printed, so that a failure is told once

@@ -1,7 +1,8 @@
-// The keys of our own window: the eight camera keys and the two that close it.
+// The keys of a Linux host's own window: the eight camera keys and the two
+// that close it, by keysym, the numbers X11 and xkbcommon share.
 #pragma once
 
-#include <X11/Xlib.h>
+#include <stdint.h>
 
 #include "scene/camera.h"
 
@@ -13,4 +14,4 @@ enum KeyAction {
 
 // What a key does; for KeyTurnsCamera also which camera key it is. The
 // keypad's arrows and the rest count as well, with or without Num Lock.
-KeyAction ActionOfKey(KeySym symbol, CameraKey& key);
+KeyAction ActionOfKey(uint32_t keysym, CameraKey& key);

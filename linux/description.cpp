@@ -1,4 +1,4 @@
-#include "x11/description.h"
+#include "linux/description.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -8,7 +8,7 @@
 #include "mobile/builtin.h"
 #include "mobile/description_file.h"
 #include "mobile/parser.h"
-#include "x11/stop_signals.h"
+#include "linux/stop_signals.h"
 
 static FileSignature SignatureOf(const char* path) {
     FileSignature signature = {};
@@ -67,7 +67,8 @@ static bool ReadSource(DescriptionSource& source, std::vector<char>& bytes) {
         return true;
     }
     if (strcmp(why, source.lastFailure) != 0) {
-        fprintf(stderr, "hangingmobile: cannot read %s: %s\n", OneLine(source.path).c_str(), why);
+        fprintf(stderr, "%s: cannot read %s: %s\n", source.program, OneLine(source.path).c_str(),
+                why);
         fflush(stderr);
         snprintf(source.lastFailure, sizeof source.lastFailure, "%s", why);
     }
