@@ -158,23 +158,30 @@ TEST(OptionTable, TheSettingsFileGivesOnlyTheTablesOptionsWithinTheirRanges) {
     EXPECT_EQ(numbers, 3);
 }
 
-TEST(OptionTable, TheReadmesTableListsEachOptionAndNoOther) {
+// Every option of `host` written as `--name` in the README's lines from the
+// one that starts with `from` to the first empty line after a table's row
+// (or the line that starts with `to`), and no other.
+static void ExpectReadmeListsOptions(const char* from, const char* to, HackHost host) {
     std::istringstream readme(ReadText(README_FILE));
     std::string line;
-    // From the list of where it draws to the end of the table of options.
-    while (std::getline(readme, line) && line.rfind("Where it draws", 0) != 0) {
+    while (std::getline(readme, line) && line.rfind(from, 0) != 0) {
     }
     std::set<std::string> listed;
     std::regex option(R"(`--([a-z][a-z-]*))");
     bool inTable = false;
-    while (std::getline(readme, line) && !(inTable && line.empty())) {
+    while (std::getline(readme, line) && !(inTable && line.empty()) && line.rfind(to, 0) != 0) {
         inTable = inTable || line.rfind("| ", 0) == 0;
         for (std::sregex_iterator at(line.begin(), line.end(), option), end; at != end; ++at)
             listed.insert((*at)[1]);
     }
     std::set<std::string> names;
     for (size_t i = 0; i < kHackOptionCount; i++)
-        if (kHackOptions[i].hosts & OnX)
+        if (kHackOptions[i].hosts & host)
             names.insert(kHackOptions[i].name);
-    EXPECT_EQ(listed, names);
+    EXPECT_EQ(listed, names) << from;
+}
+
+TEST(OptionTable, TheReadmeListsEachHostsOptionsAndNoOther) {
+    ExpectReadmeListsOptions("Where it draws", "## ", OnX);
+    ExpectReadmeListsOptions("## On Wayland", "Frames follow", OnWayland);
 }
