@@ -96,7 +96,7 @@
 HM_GL_TYPES(HM_GL_DEFINE_TYPE)
 #undef HM_GL_DEFINE_TYPE
 
-#define HM_GL_DEFINE_CONSTANT(name, value) name = value,
+#define HM_GL_DEFINE_CONSTANT(name, value) name = (value),
 enum : GLenum { HM_GL_CONSTANTS(HM_GL_DEFINE_CONSTANT) };
 #undef HM_GL_DEFINE_CONSTANT
 
