@@ -149,8 +149,8 @@ EMSCRIPTEN_KEEPALIVE int32_t WebLongitude() {
 EMSCRIPTEN_KEEPALIVE const WebFrame* WebDrawFrame(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0)
         return nullptr;
-    ReshapeView(web.projection, web.mobile.fov, web.mobile.znear, web.mobile.zfar, 0, 0, width,
-                height);
+    ReshapeWholeView(web.projection, web.mobile.fov, web.mobile.znear, web.mobile.zfar, width,
+                     height);
     BeginWebFrame();
     if (!DrawViewFrame(web.mobile, web.latitude, web.longitude) && !web.cutSaid)
         web.cutSaid = web.cutNews = true;
