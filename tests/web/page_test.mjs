@@ -10,12 +10,13 @@ import fs from "node:fs";
 import http from "node:http";
 import os from "node:os";
 import path from "node:path";
+import { fileURLToPath } from "node:url";
 import { chromium } from "playwright-core";
 
 const site = process.env.HM_WEB_SITE;
 const mobilesnap = process.env.HM_MOBILESNAP;
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), "hm-web-"));
-const kinds = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm",
+const kinds = { ".html": "text/html", ".js": "text/javascript", ".css": "text/css", ".wasm": "application/wasm",
                 ".png": "image/png", ".txt": "text/plain" };
 let server, base, browser;
 
@@ -45,11 +46,14 @@ after(async () => {
   fs.rmSync(scratch, { recursive: true, force: true });
 });
 
-// A page of the given query, failing its test on any console error.
-async function open(t, query = "?test", size = { width: 400, height: 300 }) {
+// A page of the given query, failing its test on any console error but the
+// expected ones.
+async function open(t, query = "?test", size = { width: 400, height: 300 }, expected = null) {
   const page = await browser.newPage({ viewport: size });
   const errors = [];
-  page.on("console", message => { if (message.type() === "error") errors.push(message.text()); });
+  page.on("console", message => {
+    if (message.type() === "error" && !expected?.test(message.text())) errors.push(message.text());
+  });
   page.on("pageerror", error => errors.push(error.message));
   t.after(async () => {
     await page.close();
@@ -232,7 +236,7 @@ test("the editor reports by line, keeps the last good mobile and shows a fixed o
   await page.fill("#text", lines.join("\n"));
   await page.click("#messages li:text('3: unrecognised mobile command')");
   assert.deepEqual(await page.$eval("#text", area => area.value.slice(area.selectionStart, area.selectionEnd)), "frobnicate");
-  await page.screenshot({ path: path.join(site, "..", "web-page.png") }); // README's picture
+  await page.screenshot({ path: path.join(site, "..", "web-page.png") }); // README's picture, beside the site
   await page.fill("#text", "end 2: desc=0 mass=1 radius=1 above=1 string=1\n");
   await page.waitForSelector("#messages li:text-is('item1 undefined')");
   assert.ok(census(await read(page)).green > 30, "the last good mobile went");
@@ -271,4 +275,23 @@ test("a description URL is read from this site only", async t => {
   await page.waitForSelector("#messages li:text('1: unrecognised mobile command')");
   const other = await open(t, "?test&description=http://example.invalid/mobile.txt");
   await other.waitForSelector("#status:text('not on this site')", { state: "attached" });
+});
+
+test("the page runs no injected script, and its folder holds its own files only", async t => {
+  const page = await open(t, "?test", undefined, /inline script violates the following Content Security Policy/);
+  const ran = await page.evaluate(async () => {
+    const script = document.createElement("script");
+    script.textContent = "window.injected = true";
+    document.body.append(script);
+    await new Promise(resolve => setTimeout(resolve, 100));
+    return window.injected === true;
+  });
+  assert.equal(ran, false, "an inline script ran");
+
+  const html = fs.readFileSync(path.join(site, "index.html"), "utf8");
+  const named = [...html.matchAll(/(?:src|href)="([^":]+)"/g)].map(match => match[1]);
+  assert.deepEqual(fs.readdirSync(site).sort(), [...named, "hangingmobile.wasm", "index.html"].sort());
+  const sources = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "../..");
+  for (const file of fs.readdirSync(site))
+    assert.ok(!fs.readFileSync(path.join(site, file)).includes(sources), `${file} names ${sources}`);
 });

@@ -6,7 +6,7 @@
 //          a second (the page's cost to the machine: script, WebGL and its
 //          software rasteriser, compositing), against a page drawing the same
 //          frames from flat arrays; the page's main-thread task time beside it;
-//   size:  index.html, hangingmobile.js and hangingmobile.wasm together.
+//   size:  the page's files together (the site folder holds nothing else).
 //
 //   node tools/bench/web.mjs SITE [SECONDS] [ROUNDS] [STARTS]
 import fs from "node:fs";
@@ -18,7 +18,7 @@ const require = createRequire(new URL("../../tests/web/", import.meta.url));
 const { chromium } = require("playwright-core");
 const [site, seconds = "10", rounds = "5", starts = "11"] = process.argv.slice(2);
 const floorPage = new URL("web_floor.html", import.meta.url).pathname;
-const kinds = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm" };
+const kinds = { ".html": "text/html", ".js": "text/javascript", ".css": "text/css", ".wasm": "application/wasm" };
 
 const server = http.createServer((request, response) => {
   const name = new URL(request.url, "http://x").pathname;
@@ -133,7 +133,8 @@ for (let i = 0; i < Number(rounds); i++) {
 await browser.close();
 server.close();
 
-const size = ["index.html", "hangingmobile.js", "hangingmobile.wasm"].map(f => fs.statSync(path.join(site, f)).size);
+const files = fs.readdirSync(site).sort();
+const size = files.map(f => fs.statSync(path.join(site, f)).size);
 const total = size.reduce((a, b) => a + b, 0);
 const start = [median(startsOurs), median(startsFloor)];
 const cpu = [median(cpuOurs.map(c => c[1])), median(cpuFloor.map(c => c[1]))];
@@ -146,7 +147,7 @@ console.log(`| | ours | floor |
 | CPU time of all the browser's processes per frame, ms (median of ${rounds} runs of ${seconds} s) | ${cpu[0].toFixed(2)} | ${cpu[1].toFixed(2)} |
 | of which the page's main thread (task time), ms | ${main[0].toFixed(3)} | ${main[1].toFixed(3)} |
 
-Sizes: index.html ${size[0]}, hangingmobile.js ${size[1]}, hangingmobile.wasm ${size[2]} bytes.
+Sizes: ${files.map((f, i) => `${f} ${size[i]}`).join(", ")} bytes.
 Start samples, ours: ${startsOurs.map(v => v.toFixed(0)).join(" ")}; floor: ${startsFloor.map(v => v.toFixed(0)).join(" ")}.
 CPU samples (all processes / main thread, ms per frame), ours: ${cpuOurs.map(v => v[1].toFixed(2) + "/" + v[0].toFixed(3)).join(" ")}; floor: ${cpuFloor.map(v => v[1].toFixed(2) + "/" + v[0].toFixed(3)).join(" ")}.
 

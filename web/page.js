@@ -1,0 +1,298 @@
+"use strict";
+{ // a block of its own: the module's glue has globals of its own
+// The page around the module: the canvas and WebGL, the frame timer, the
+// keys, full screen and the editor. The module owns the mobile and the
+// camera; each frame it hands back flat arrays that one WebGL program draws.
+const canvas = document.getElementById("mobile");
+const editor = document.getElementById("editor");
+const text = document.getElementById("text");
+const messages = document.getElementById("messages");
+const status = document.getElementById("status");
+const params = new URLSearchParams(location.search);
+const testMode = params.has("test"); // the tests' hook below, off otherwise
+
+// What the module says once it runs (readContract): the camera keys by the
+// browser's names, each with the number the module takes for it; where the
+// page finds each field of a frame and of a vertex, in 32-bit words; the
+// mouse travel that ends full screen, in pixels along either axis.
+let cameraKeys = {}, layout = null, mouseThreshold;
+
+function readContract() {
+  const table = (name, value) => {
+    const entries = {};
+    for (let i = 0, at; (at = name(i)); i++) entries[Module.UTF8ToString(at)] = value(i);
+    return entries;
+  };
+  cameraKeys = table(Module._WebCameraKeyName, Module._WebCameraKeyNumber);
+  // A name the module does not know is a page out of step with it: said at
+  // once rather than drawn from the wrong place.
+  layout = new Proxy(table(Module._WebLayoutName, Module._WebLayoutWord), {
+    get(words, name) {
+      if (!(name in words)) throw new Error("the module lays out no " + String(name));
+      return words[name];
+    },
+  });
+  mouseThreshold = Module._WebMouseThreshold();
+}
+
+let gl, program, buffer, timer = null, frozen = false, firstFrameMarked = false;
+
+function startWebGl() {
+  gl = canvas.getContext("webgl", { alpha: false, antialias: false, depth: true });
+  if (!gl) return false;
+  const shader = (kind, source) => {
+    const s = gl.createShader(kind);
+    gl.shaderSource(s, source);
+    gl.compileShader(s);
+    return s;
+  };
+  program = gl.createProgram();
+  gl.attachShader(program, shader(gl.VERTEX_SHADER,
+    "attribute vec4 position; attribute vec3 colour; varying vec3 shade;" +
+    "void main() { gl_Position = position; shade = colour; }"));
+  gl.attachShader(program, shader(gl.FRAGMENT_SHADER,
+    "precision mediump float; varying vec3 shade;" +
+    "void main() { gl_FragColor = vec4(clamp(shade, 0.0, 1.0), 1.0); }"));
+  gl.linkProgram(program);
+  gl.useProgram(program);
+  buffer = gl.createBuffer();
+  gl.bindBuffer(gl.ARRAY_BUFFER, buffer);
+  const position = gl.getAttribLocation(program, "position");
+  const colour = gl.getAttribLocation(program, "colour");
+  gl.enableVertexAttribArray(position);
+  gl.enableVertexAttribArray(colour);
+  const stride = layout.vertex * 4;
+  gl.vertexAttribPointer(position, 4, gl.FLOAT, false, stride, 0);
+  gl.vertexAttribPointer(colour, 3, gl.FLOAT, false, stride, layout.vertexColour * 4);
+  return true;
+}
+
+// The canvas holds as many pixels as the window shows; it is measured when
+// its size or the display's scale changes, never in a frame.
+function fitCanvas() {
+  const scale = window.devicePixelRatio || 1;
+  const width = Math.max(1, Math.round(canvas.clientWidth * scale));
+  const height = Math.max(1, Math.round(canvas.clientHeight * scale));
+  if (canvas.width !== width || canvas.height !== height) {
+    canvas.width = width;
+    canvas.height = height;
+    if (timer !== null) drawFrame(); // a resized canvas is blank until drawn
+  }
+}
+
+function drawArrays(mode, count, pointer) {
+  if (!count) return;
+  const from = pointer >> 2;
+  gl.bufferData(gl.ARRAY_BUFFER, Module.HEAPF32.subarray(from, from + count * layout.vertex),
+                gl.STREAM_DRAW);
+  gl.drawArrays(mode, 0, count);
+}
+
+// Draws what the module made of one frame (see web/gl_subset.h).
+function drawFrame() {
+  const frame = Module._WebDrawFrame(canvas.width, canvas.height);
+  if (!frame) return;
+  const f32 = Module.HEAPF32, u32 = Module.HEAPU32, at = frame >> 2;
+  const viewport = at + layout.viewport, clear = at + layout.clearColour;
+  gl.viewport(u32[viewport] | 0, u32[viewport + 1] | 0, u32[viewport + 2], u32[viewport + 3]);
+  if (u32[at + layout.depthTest]) gl.enable(gl.DEPTH_TEST); else gl.disable(gl.DEPTH_TEST);
+  gl.depthFunc(u32[at + layout.depthFunc]);
+  gl.clearColor(f32[clear], f32[clear + 1], f32[clear + 2], 1);
+  gl.clearDepth(1);
+  gl.clear(gl.COLOR_BUFFER_BIT | gl.DEPTH_BUFFER_BIT);
+  drawArrays(gl.TRIANGLES, u32[at + layout.triangleVertices], u32[at + layout.triangles]);
+  drawArrays(gl.LINES, u32[at + layout.lineVertices], u32[at + layout.lines]);
+  const notice = Module._WebDrawingNotice();
+  if (notice) appendMessage(Module.UTF8ToString(notice));
+  if (!firstFrameMarked) performance.mark("first-frame"); // for the bench
+  firstFrameMarked = true;
+}
+
+// Twenty frames a second while the page is seen; none while it is hidden.
+function runFrames() {
+  const shown = !document.hidden && !frozen;
+  if (shown && timer === null) {
+    drawFrame();
+    timer = setInterval(drawFrame, Module._WebFrameMilliseconds());
+  } else if (!shown && timer !== null) {
+    clearInterval(timer);
+    timer = null;
+  }
+}
+
+// The description: parsed by the module, its messages shown as LINE: TEXT.
+function loadDescription(source) {
+  const bytes = new TextEncoder().encode(source);
+  const pointer = Module._malloc(Math.max(1, bytes.length));
+  if (!pointer) { status.textContent = "not enough memory"; return false; }
+  Module.HEAPU8.set(bytes, pointer);
+  const replaced = Module._WebLoadDescription(pointer, bytes.length);
+  Module._free(pointer);
+  showMessages(Module.UTF8ToString(Module._WebMessages()));
+  return replaced === 1;
+}
+
+function showMessages(all) {
+  messages.replaceChildren();
+  for (const line of all.split("\n")) if (line) appendMessage(line);
+}
+
+function appendMessage(line) {
+  const item = document.createElement("li");
+  item.textContent = line;
+  const number = /^(\d+): /.exec(line);
+  if (number) item.addEventListener("click", () => selectLine(Number(number[1])));
+  messages.append(item);
+}
+
+function selectLine(number) {
+  const lines = text.value.split(/\r\n|\r|\n/);
+  let start = 0;
+  for (let i = 1; i < number && i <= lines.length; i++) start += lines[i - 1].length + 1;
+  const line = lines[number - 1] || "";
+  text.focus();
+  text.setSelectionRange(start, start + line.length);
+  const height = text.scrollHeight / Math.max(1, lines.length);
+  text.scrollTop = Math.max(0, (number - 3) * height);
+}
+
+// Refused before reading: too large, or not text. Same limit as the other hosts.
+function refuse(name, size, bytes) {
+  if (size > Module._WebDescriptionLimit()) return name + ": too large";
+  if (bytes && bytes.includes(0)) return name + ": not a text file";
+  return null;
+}
+
+async function openFile(file) {
+  let why = refuse(file.name, file.size, null);
+  if (why) { status.textContent = why; return; }
+  const bytes = new Uint8Array(await file.arrayBuffer());
+  if ((why = refuse(file.name, bytes.length, bytes))) { status.textContent = why; return; }
+  text.value = new TextDecoder().decode(bytes);
+  status.textContent = file.name;
+  loadDescription(text.value);
+}
+
+async function openUrl(value) {
+  const url = new URL(value, location.href);
+  if (url.origin !== location.origin) {
+    status.textContent = value + ": not on this site";
+    return;
+  }
+  try {
+    const response = await fetch(url);
+    if (!response.ok) throw new Error(response.status + " " + response.statusText);
+    const size = Number(response.headers.get("Content-Length") || 0);
+    let why = refuse(value, size, null);
+    if (why) { status.textContent = why; return; }
+    const bytes = new Uint8Array(await response.arrayBuffer());
+    if ((why = refuse(value, bytes.length, bytes))) { status.textContent = why; return; }
+    text.value = new TextDecoder().decode(bytes);
+    status.textContent = value;
+    loadDescription(text.value);
+  } catch (error) {
+    status.textContent = value + ": " + error.message;
+  }
+}
+
+let parseTimer = null;
+text.addEventListener("input", () => {
+  clearTimeout(parseTimer);
+  parseTimer = setTimeout(() => loadDescription(text.value), 400);
+});
+
+document.getElementById("edit").addEventListener("click", () => editor.classList.toggle("open"));
+document.getElementById("file").addEventListener("change", event => {
+  if (event.target.files[0]) openFile(event.target.files[0]);
+  event.target.value = "";
+});
+document.getElementById("save").addEventListener("click", () => {
+  const link = document.createElement("a");
+  link.href = URL.createObjectURL(new Blob([text.value], { type: "text/plain" }));
+  link.download = "mobile.txt";
+  link.click();
+  setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+});
+editor.addEventListener("dragover", event => { event.preventDefault(); editor.classList.add("dropping"); });
+editor.addEventListener("dragleave", () => editor.classList.remove("dropping"));
+editor.addEventListener("drop", event => {
+  event.preventDefault();
+  editor.classList.remove("dropping");
+  if (event.dataTransfer.files[0]) openFile(event.dataTransfer.files[0]);
+});
+
+// Full screen is the saver: any key but the camera keys, a click or mouse
+// travel beyond the threshold leaves it.
+const view = document.getElementById("view");
+let travelFrom = null;
+document.getElementById("fullscreen").addEventListener("click", () => view.requestFullscreen());
+document.addEventListener("fullscreenchange", () => { travelFrom = null; });
+const leave = () => { if (document.fullscreenElement) document.exitFullscreen(); };
+document.addEventListener("keydown", event => {
+  if (event.target === text) return;
+  if (event.key in cameraKeys) {
+    Module._WebCameraKey(cameraKeys[event.key]);
+    event.preventDefault();
+  } else {
+    leave();
+  }
+});
+view.addEventListener("mousedown", leave);
+view.addEventListener("mousemove", event => {
+  if (!document.fullscreenElement) return;
+  if (!travelFrom) { travelFrom = { x: event.screenX, y: event.screenY }; return; }
+  if (Math.abs(event.screenX - travelFrom.x) > mouseThreshold ||
+      Math.abs(event.screenY - travelFrom.y) > mouseThreshold) leave();
+});
+
+document.addEventListener("visibilitychange", runFrames);
+new ResizeObserver(fitCanvas).observe(canvas);
+window.addEventListener("resize", fitCanvas);
+
+function whole(name, fallback) {
+  const value = params.get(name);
+  return value !== null && /^-?\d+$/.test(value.trim()) ? Number(value) : fallback;
+}
+
+var Module = {
+  onRuntimeInitialized() {
+    readContract();
+    if (!startWebGl()) {
+      status.textContent = "This browser has no WebGL.";
+      editor.classList.add("open");
+      return;
+    }
+    fitCanvas();
+    Module._WebStart(whole("latitude", Module._WebDefaultLatitude()),
+                     whole("longitude", Module._WebDefaultLongitude()));
+    text.value = Module.UTF8ToString(Module._WebBuiltinText(), Module._WebBuiltinSize());
+    if (params.get("description")) openUrl(params.get("description"));
+    runFrames();
+    document.title = "Hanging Mobile";
+    document.body.dataset.ready = "yes";
+  },
+};
+
+// For the tests only, with ?test: the clock held still, a frame drawn and
+// read back at once (WebGL keeps no frame once it is shown).
+if (testMode) {
+  window.hangingMobile = {
+    hold(now) {
+      frozen = true;
+      runFrames();
+      Module._WebSetTestClock(now);
+    },
+    restart: (latitude, longitude) => Module._WebStart(latitude, longitude),
+    read() {
+      drawFrame();
+      const pixels = new Uint8Array(canvas.width * canvas.height * 4);
+      gl.readPixels(0, 0, canvas.width, canvas.height, gl.RGBA, gl.UNSIGNED_BYTE, pixels);
+      let binary = "";
+      for (let i = 0; i < pixels.length; i += 0x8000)
+        binary += String.fromCharCode.apply(null, pixels.subarray(i, i + 0x8000));
+      return { width: canvas.width, height: canvas.height, rgba: btoa(binary) };
+    },
+    camera: () => [Module._WebLatitude(), Module._WebLongitude()],
+  };
+}
+}
