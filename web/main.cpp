@@ -111,7 +111,7 @@ EMSCRIPTEN_KEEPALIVE void WebStart(int32_t latitude, int32_t longitude) {
     SetFixedGlState();
     web.latitude = latitude;
     web.longitude = longitude;
-    KeepCameraInRange(web.latitude, web.longitude);
+    KeepStartInRange(web.latitude, web.longitude);
     Mobile fresh = {};
     ParseMobileDescription(fresh, builtinMobileText, builtinMobileSize);
     FreeMobile(web.mobile);

@@ -8,6 +8,7 @@ const editor = document.getElementById("editor");
 const text = document.getElementById("text");
 const messages = document.getElementById("messages");
 const status = document.getElementById("status");
+const notice = document.getElementById("notice");
 const params = new URLSearchParams(location.search);
 const testMode = params.has("test"); // the tests' hook below, off otherwise
 
@@ -124,7 +125,7 @@ function runFrames() {
 function loadDescription(source) {
   const bytes = new TextEncoder().encode(source);
   const pointer = Module._malloc(Math.max(1, bytes.length));
-  if (!pointer) { status.textContent = "not enough memory"; return false; }
+  if (!pointer) { tell("not enough memory for this description"); return false; }
   Module.HEAPU8.set(bytes, pointer);
   const replaced = Module._WebLoadDescription(pointer, bytes.length);
   Module._free(pointer);
@@ -156,42 +157,73 @@ function selectLine(number) {
   text.scrollTop = Math.max(0, (number - 3) * height);
 }
 
-// Refused before reading: too large, or not text. Same limit as the other hosts.
+// What went wrong with something the page was given (a file, the URL), in
+// one line over the mobile until it is clicked away.
+function tell(line) {
+  notice.textContent = line;
+  notice.hidden = false;
+}
+
+// Refused: too large, or not text. Same limit as the other hosts.
 function refuse(name, size, bytes) {
-  if (size > Module._WebDescriptionLimit()) return name + ": too large";
-  if (bytes && bytes.includes(0)) return name + ": not a text file";
+  const limit = Module._WebDescriptionLimit();
+  if (size > limit) return `${name}: too large, more than ${limit / 1048576} MB`;
+  if (bytes && bytes.includes(0)) return name + ": not a text file (it holds NUL bytes)";
   return null;
 }
 
 async function openFile(file) {
   let why = refuse(file.name, file.size, null);
-  if (why) { status.textContent = why; return; }
+  if (why) { tell(why); return; }
   const bytes = new Uint8Array(await file.arrayBuffer());
-  if ((why = refuse(file.name, bytes.length, bytes))) { status.textContent = why; return; }
+  if ((why = refuse(file.name, bytes.length, bytes))) { tell(why); return; }
   text.value = new TextDecoder().decode(bytes);
   status.textContent = file.name;
   loadDescription(text.value);
 }
 
+// The body of a response, or null once it is found too large: the download
+// is then stopped, whether the server said its length or not.
+async function readWithin(response, name, stop) {
+  let why = refuse(name, Number(response.headers.get("Content-Length") || 0), null);
+  const chunks = [];
+  let size = 0;
+  for (const reader = response.body.getReader(); !why;) {
+    const { done, value } = await reader.read();
+    if (done) break;
+    chunks.push(value);
+    why = refuse(name, (size += value.length), null);
+  }
+  if (why) { stop.abort(); tell(why); return null; }
+  const bytes = new Uint8Array(size);
+  for (let at = 0, i = 0; i < chunks.length; at += chunks[i++].length) bytes.set(chunks[i], at);
+  if ((why = refuse(name, size, bytes))) { tell(why); return null; }
+  return bytes;
+}
+
 async function openUrl(value) {
-  const url = new URL(value, location.href);
-  if (url.origin !== location.origin) {
-    status.textContent = value + ": not on this site";
+  let url;
+  try {
+    url = new URL(value, location.href);
+  } catch {
+    tell(value + ": not a valid address");
     return;
   }
+  if (url.origin !== location.origin) {
+    tell(value + ": not on this site");
+    return;
+  }
+  const stop = new AbortController();
   try {
-    const response = await fetch(url);
+    const response = await fetch(url, { signal: stop.signal });
     if (!response.ok) throw new Error(response.status + " " + response.statusText);
-    const size = Number(response.headers.get("Content-Length") || 0);
-    let why = refuse(value, size, null);
-    if (why) { status.textContent = why; return; }
-    const bytes = new Uint8Array(await response.arrayBuffer());
-    if ((why = refuse(value, bytes.length, bytes))) { status.textContent = why; return; }
+    const bytes = await readWithin(response, value, stop);
+    if (!bytes) return;
     text.value = new TextDecoder().decode(bytes);
     status.textContent = value;
     loadDescription(text.value);
   } catch (error) {
-    status.textContent = value + ": " + error.message;
+    tell(value + ": " + error.message);
   }
 }
 
@@ -201,6 +233,7 @@ text.addEventListener("input", () => {
   parseTimer = setTimeout(() => loadDescription(text.value), 400);
 });
 
+notice.addEventListener("click", () => { notice.hidden = true; });
 document.getElementById("edit").addEventListener("click", () => editor.classList.toggle("open"));
 document.getElementById("file").addEventListener("change", event => {
   if (event.target.files[0]) openFile(event.target.files[0]);
@@ -249,22 +282,27 @@ document.addEventListener("visibilitychange", runFrames);
 new ResizeObserver(fitCanvas).observe(canvas);
 window.addEventListener("resize", fitCanvas);
 
-function whole(name, fallback) {
+// A start angle from the URL: whole degrees (the module brings them into the
+// camera's range), or the default, said so.
+function startAngle(name, fallback) {
   const value = params.get(name);
-  return value !== null && /^-?\d+$/.test(value.trim()) ? Number(value) : fallback;
+  if (value === null) return fallback;
+  if (/^[+-]?\d{1,9}$/.test(value)) return Number(value);
+  tell(`${name}=${value}: not a whole number of degrees; ${fallback} is used`);
+  return fallback;
 }
 
 var Module = {
   onRuntimeInitialized() {
     readContract();
     if (!startWebGl()) {
-      status.textContent = "This browser has no WebGL.";
+      tell("This browser has no WebGL.");
       editor.classList.add("open");
       return;
     }
     fitCanvas();
-    Module._WebStart(whole("latitude", Module._WebDefaultLatitude()),
-                     whole("longitude", Module._WebDefaultLongitude()));
+    Module._WebStart(startAngle("latitude", Module._WebDefaultLatitude()),
+                     startAngle("longitude", Module._WebDefaultLongitude()));
     text.value = Module.UTF8ToString(Module._WebBuiltinText(), Module._WebBuiltinSize());
     if (params.get("description")) openUrl(params.get("description"));
     runFrames();

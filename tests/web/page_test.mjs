@@ -20,9 +20,24 @@ const kinds = { ".html": "text/html", ".js": "text/javascript", ".css": "text/cs
                 ".png": "image/png", ".txt": "text/plain" };
 let server, base, browser;
 
+// A description that never ends, of no stated length: how much of it was
+// sent before the page hung up.
+const endless = { sent: 0, closed: null };
+function serveEndless(response) {
+  let hungUp;
+  endless.closed = new Promise(resolve => { hungUp = resolve; });
+  response.writeHead(200, { "Content-Type": "text/plain" });
+  const chunk = Buffer.alloc(1 << 16, "frobnicate\n");
+  const more = () => { while (!response.destroyed && response.write(chunk)) endless.sent += chunk.length; };
+  response.on("drain", more);
+  response.on("close", () => hungUp(endless.sent));
+  more();
+}
+
 // The built site at /, this run's own files at /scratch/.
 function serve(request, response) {
   const name = decodeURIComponent(new URL(request.url, "http://x").pathname);
+  if (name === "/endless.txt") return serveEndless(response);
   const file = name.startsWith("/scratch/") ? path.join(scratch, name.slice(9))
                                             : path.join(site, name.endsWith("/") ? name + "index.html" : name);
   fs.readFile(file, (error, data) => {
@@ -183,6 +198,25 @@ test("a phone shows the whole mobile", async t => {
   }
 });
 
+test("bad addresses, angles and downloads are said, and the mobile stays", async t => {
+  const broken = await open(t, "?test&description=http://[");
+  await broken.waitForSelector("#notice:text('http://[: not a valid address')");
+  assert.ok(census(await read(broken)).green > 30, "no mobile under the message");
+
+  const angles = await open(t, "?test&latitude=2.5&longitude=100000");
+  await angles.waitForSelector("#notice:text('latitude=2.5: not a whole number of degrees; 20 is used')");
+  assert.deepEqual(await angles.evaluate(() => window.hangingMobile.camera()), [20, 280]);
+  const far = await open(t, "?test&latitude=-100000&longitude=-4294967295");
+  await far.waitForSelector("#notice:text('longitude=-4294967295: not a whole number of degrees; 0 is used')");
+  assert.deepEqual(await far.evaluate(() => window.hangingMobile.camera()), [-85, 0]);
+
+  const endlessPage = await open(t, "?test&description=endless.txt");
+  await endlessPage.waitForSelector("#notice:text('endless.txt: too large, more than 64 MB')", { timeout: 60000 });
+  // Never closed unless the page stops the download; a minute is plenty.
+  const sent = await Promise.race([endless.closed, new Promise(resolve => setTimeout(resolve, 60000, "open"))]);
+  assert.ok(sent < 2 * (64 << 20), `the download goes on: ${sent} bytes sent`);
+});
+
 test("the camera keys and the URL's camera turn the view", async t => {
   const page = await open(t, "?test&latitude=30&longitude=400");
   assert.deepEqual(await page.evaluate(() => window.hangingMobile.camera()), [30, 40]);
@@ -242,7 +276,7 @@ test("the editor reports by line, keeps the last good mobile and shows a fixed o
   assert.ok(census(await read(page)).green > 30, "the last good mobile went");
 
   await page.setInputFiles("#file", path.join(scratch, "huge.txt"));
-  await page.waitForSelector("#status:text('huge.txt: too large')");
+  await page.waitForSelector("#notice:text('huge.txt: too large')");
   assert.equal(await page.inputValue("#text"), "end 2: desc=0 mass=1 radius=1 above=1 string=1\n");
 
   await page.setInputFiles("#file", path.join(scratch, "red.txt"));
@@ -274,7 +308,7 @@ test("a description URL is read from this site only", async t => {
   await page.click("#edit");
   await page.waitForSelector("#messages li:text('1: unrecognised mobile command')");
   const other = await open(t, "?test&description=http://example.invalid/mobile.txt");
-  await other.waitForSelector("#status:text('not on this site')", { state: "attached" });
+  await other.waitForSelector("#notice:text('not on this site')");
 });
 
 test("the page runs no injected script, and its folder holds its own files only", async t => {
