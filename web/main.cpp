@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "mobile/author_check.h"
 #include "mobile/builtin.h"
 #include "mobile/description_file.h"
 #include "mobile/parser.h"
@@ -48,13 +49,15 @@ void AppendMessageText(const char* text, size_t length) {
 }
 
 // The checker's lines without the file name: "LINE: TEXT", or only the text
-// for the description as a whole.
-void CollectMessage(const char* message, uint32_t line, void*) {
+// for the description as a whole; an author warning's text after "warning: ".
+void CollectMessage(const Report& report) {
     if (++web.messageCount > kPrintedReports)
         return;
-    char text[256];
-    int length = line ? snprintf(text, sizeof text, "%u: %s\n", (unsigned)line, message)
-                      : snprintf(text, sizeof text, "%s\n", message);
+    char text[320];
+    const char* kind = report.warning ? "warning: " : "";
+    int length = report.line ? snprintf(text, sizeof text, "%u: %s%s\n", (unsigned)report.line,
+                                        kind, report.text.c_str())
+                             : snprintf(text, sizeof text, "%s%s\n", kind, report.text.c_str());
     if (length > 0)
         AppendMessageText(text, (size_t)length < sizeof text ? (size_t)length : sizeof text - 1);
 }
@@ -195,11 +198,15 @@ EMSCRIPTEN_KEEPALIVE uint32_t WebMouseThreshold() {
 
 // Parses an author's text, which replaces the mobile as ReplaceWithReading
 // says (its motion then starts again). Returns 1 when it replaced it. The
-// messages are then in WebMessages.
+// parser's messages and the author warnings are then in WebMessages.
 EMSCRIPTEN_KEEPALIVE int32_t WebLoadDescription(const char* bytes, uint32_t count) {
     ClearMessages();
     Mobile fresh = {};
-    ParseMobileDescription(fresh, bytes, count, CollectMessage, nullptr);
+    Check check;
+    ParseWithSideTables(check, fresh, bytes, count);
+    AddWarnings(check, fresh);
+    for (const Report& report : check.reports)
+        CollectMessage(report);
     if (web.messageCount > kPrintedReports) {
         char more[64];
         int length = snprintf(more, sizeof more, "(%u more)\n",

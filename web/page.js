@@ -138,11 +138,21 @@ function showMessages(all) {
   for (const line of all.split("\n")) if (line) appendMessage(line);
 }
 
+// A message of a line is a button that selects it, for the keyboard too; an
+// author warning (the checker's) is marked as one.
 function appendMessage(line) {
   const item = document.createElement("li");
-  item.textContent = line;
   const number = /^(\d+): /.exec(line);
-  if (number) item.addEventListener("click", () => selectLine(Number(number[1])));
+  if (number) {
+    const button = document.createElement("button");
+    button.type = "button";
+    button.textContent = line;
+    button.addEventListener("click", () => selectLine(Number(number[1])));
+    item.append(button);
+  } else {
+    item.textContent = line;
+  }
+  if (/^(\d+: )?warning: /.test(line)) item.classList.add("warning");
   messages.append(item);
 }
 

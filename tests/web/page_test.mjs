@@ -268,7 +268,7 @@ test("the editor reports by line, keeps the last good mobile and shows a fixed o
   const lines = builtin.split(/\r?\n/);
   lines.splice(2, 0, "frobnicate");
   await page.fill("#text", lines.join("\n"));
-  await page.click("#messages li:text('3: unrecognised mobile command')");
+  await page.click("#messages button:text('3: unrecognised mobile command')");
   assert.deepEqual(await page.$eval("#text", area => area.value.slice(area.selectionStart, area.selectionEnd)), "frobnicate");
   await page.screenshot({ path: path.join(site, "..", "web-page.png") }); // README's picture, beside the site
   await page.fill("#text", "end 2: desc=0 mass=1 radius=1 above=1 string=1\n");
@@ -283,6 +283,30 @@ test("the editor reports by line, keeps the last good mobile and shows a fixed o
   await page.waitForFunction(() => document.querySelectorAll("#messages li").length === 0);
   const red = census(await read(page));
   assert.ok(red.red > 1000 && red.green === 0, JSON.stringify(red));
+});
+
+// The checker's warnings beside the parser's messages, each selecting its
+// line; a cycle, a child that names nothing, a NaN and a NUL byte among them.
+test("the editor shows the author warnings by line", async t => {
+  const page = await open(t);
+  await page.click("#edit");
+  const lines = [
+    "perspective: 45,3,90 lookat=0 timef=1 background=0,0,0 perimeter=30 thread=0.1,1,1,1 periodicity=300",
+    "branch 1: desc=1 mass=1 radius=1 above=1 string=1 left=1,0,2 right=-1,0,9",
+    "branch 2: desc=1 mass=nan radius=1 above=1 string=1 left=1,0,1 right=-1,0,3",
+    "end 3: desc=1 mass=1 radius=1 above=1 string=1", "desc 1", "sglColor3(1,0,0)", "sglBegin(GL_QUADS)",
+    "sglVertex3(0,-4,-4)", "sglVertex3(0,-4,4)\0 hidden", "sglVertex3(0,4,4)", "sglVertex3(0,4,-4)", "sglEnd()"];
+  await page.fill("#text", lines.join("\n"));
+  await page.waitForSelector("#messages li.warning >> nth=3");
+  assert.deepEqual(await page.$$eval("#messages li.warning", items => items.map(item => item.textContent)), [
+    "2: warning: item 1: right child 9 is outside the item table",
+    "3: warning: item 2: left child 1 closes a cycle",
+    "3: warning: item 2: mass is not a finite number",
+    "9: warning: a NUL byte hides the rest of this line"]);
+  await page.focus("#messages li.warning >> nth=3 >> button");
+  await page.keyboard.press("Enter");
+  assert.equal(await page.$eval("#text", area => area.value.slice(area.selectionStart, area.selectionEnd)),
+               lines[8]);
 });
 
 test("a mobile too costly to draw whole is drawn in part, said once", async t => {
@@ -306,7 +330,7 @@ test("a description URL is read from this site only", async t => {
   fs.writeFileSync(path.join(scratch, "broken.txt"), "frobnicate\n");
   const page = await open(t, "?test&description=scratch/broken.txt");
   await page.click("#edit");
-  await page.waitForSelector("#messages li:text('1: unrecognised mobile command')");
+  await page.waitForSelector("#messages button:text('1: unrecognised mobile command')");
   const other = await open(t, "?test&description=http://example.invalid/mobile.txt");
   await other.waitForSelector("#notice:text('not on this site')");
 });

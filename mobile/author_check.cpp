@@ -1,4 +1,4 @@
-#include "tools/mobilecheck/check.h"
+#include "mobile/author_check.h"
 
 #include <math.h>
 #include <stdarg.h>
@@ -45,6 +45,8 @@ void ParseWithSideTables(Check& check, Mobile& mobile, const char* bytes, uint32
         uint32_t next = NextDescriptionLine(bytes, count, position, &length);
         number++;
         line.assign(bytes + position, bytes + position + length);
+        if (memchr(line.data(), 0, length))
+            check.nulLines.push_back(number);
         line.push_back(0);
         position = next;
 
@@ -252,6 +254,10 @@ static void WarnGroups(Check& check, const Mobile& mobile) {
 
 void AddWarnings(Check& check, const Mobile& mobile) {
     size_t first = check.reports.size();
+    // The parser reads a line up to its first NUL, as C text: the rest of
+    // the line is there in the editor and in the file, but not in the mobile.
+    for (uint32_t line : check.nulLines)
+        Warn(check.reports, line, "a NUL byte hides the rest of this line");
     WarnReferences(check, mobile);
     WarnItems(check, mobile);
     WarnGroups(check, mobile);
