@@ -244,7 +244,14 @@ text.addEventListener("input", () => {
 });
 
 notice.addEventListener("click", () => { notice.hidden = true; });
-document.getElementById("edit").addEventListener("click", () => editor.classList.toggle("open"));
+const editButton = document.getElementById("edit");
+function showEditor(open) {
+  editor.classList.toggle("open", open);
+  document.body.classList.toggle("editing", open);
+  editButton.setAttribute("aria-expanded", String(open));
+}
+editButton.addEventListener("click", () => showEditor(!editor.classList.contains("open")));
+document.getElementById("open").addEventListener("click", () => document.getElementById("file").click());
 document.getElementById("file").addEventListener("change", event => {
   if (event.target.files[0]) openFile(event.target.files[0]);
   event.target.value = "";
@@ -291,6 +298,40 @@ view.addEventListener("mousemove", event => {
 document.addEventListener("visibilitychange", runFrames);
 new ResizeObserver(fitCanvas).observe(canvas);
 window.addEventListener("resize", fitCanvas);
+// A window moved to a screen of another scale keeps its size in CSS pixels,
+// so only the display's resolution changing says that the canvas needs more
+// (or fewer) pixels of its own.
+function watchScale() {
+  matchMedia(`(resolution: ${window.devicePixelRatio || 1}dppx)`).addEventListener("change", () => {
+    fitCanvas();
+    watchScale();
+  }, { once: true });
+}
+watchScale();
+
+// A drag turns the camera as the keys do, a step for each few pixels (left
+// and right round, up and down in height), outside full screen, where a
+// touch or a click leaves instead.
+const kDragPixelsPerStep = 4;
+let dragFrom = null;
+view.addEventListener("pointerdown", event => {
+  if (document.fullscreenElement || !event.isPrimary) return;
+  dragFrom = { x: event.clientX, y: event.clientY };
+  view.setPointerCapture(event.pointerId);
+});
+view.addEventListener("pointermove", event => {
+  if (!dragFrom || !event.isPrimary) return;
+  const step = (along, less, more) => {
+    const steps = Math.trunc((event[along] - dragFrom[along === "clientX" ? "x" : "y"]) / kDragPixelsPerStep);
+    for (let i = 0; i < Math.abs(steps); i++) Module._WebCameraKey(cameraKeys[steps < 0 ? less : more]);
+    return steps * kDragPixelsPerStep;
+  };
+  dragFrom.x += step("clientX", "ArrowLeft", "ArrowRight");
+  dragFrom.y += step("clientY", "ArrowUp", "ArrowDown");
+});
+const endDrag = () => { dragFrom = null; };
+view.addEventListener("pointerup", endDrag);
+view.addEventListener("pointercancel", endDrag);
 
 // A start angle from the URL: whole degrees (the module brings them into the
 // camera's range), or the default, said so.
@@ -307,7 +348,7 @@ var Module = {
     readContract();
     if (!startWebGl()) {
       tell("This browser has no WebGL.");
-      editor.classList.add("open");
+      showEditor(true);
       return;
     }
     fitCanvas();

@@ -188,14 +188,83 @@ test("a frame matches mobilesnap's at the same time, camera and size", async t =
   }
 });
 
-test("a phone shows the whole mobile", async t => {
-  const page = await open(t, "?test", { width: 390, height: 844 });
+// A touch drag, as the phone's screen sends it: pointer events from touches.
+async function drag(page, from, to) {
+  const cdp = await page.context().newCDPSession(page);
+  const touch = (type, [x, y]) => cdp.send("Input.dispatchTouchEvent", { type, touchPoints: type === "touchEnd" ? [] : [{ x, y }] });
+  await touch("touchStart", from);
+  for (let i = 1; i <= 10; i++)
+    await touch("touchMove", [from[0] + (to[0] - from[0]) * i / 10, from[1] + (to[1] - from[1]) * i / 10]);
+  await touch("touchEnd", to);
+}
+
+test("a phone shows the whole mobile, turns it by touch and puts the editor below it", async t => {
+  const page = await browser.newPage({ viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true });
+  t.after(() => page.close());
+  await page.goto(base + "?test");
+  await page.waitForSelector("body[data-ready=yes]", { state: "attached", timeout: 30000 });
   for (const at of [0, 3000, 6000, 9000, 12000]) {
     const frame = await heldFrame(page, at, 20, 0);
     const seen = census(frame);
     assert.equal(atTheEdges(frame), 0, `the mobile is cut at ${at} ms`);
     assert.ok(seen.red > 30 && seen.green > 30 && seen.cloud > 30, JSON.stringify(seen));
   }
+  await page.tap("#edit");
+  await page.waitForSelector("#editor.open"); // the tap's click comes after it
+  const [canvas, editor] = await Promise.all(["#mobile", "#editor"].map(selector => page.locator(selector).boundingBox()));
+  assert.ok(editor.width === 390 && editor.y >= canvas.y + canvas.height - 1 && canvas.height > 300,
+            JSON.stringify({ canvas, editor }));
+  await page.screenshot({ path: path.join(site, "..", "web-phone.png") }); // README's picture, beside the site
+  // 40 pixels right and 20 up: ten steps round, five up, as the keys step.
+  await drag(page, [200, 150], [240, 130]);
+  assert.deepEqual(await page.evaluate(() => window.hangingMobile.camera()), [15, 10]);
+});
+
+test("a change of display scale alone resizes the canvas", async t => {
+  const page = await open(t);
+  const cdp = await page.context().newCDPSession(page);
+  assert.deepEqual(await page.evaluate(() => [mobile.width, mobile.height]), [400, 300]);
+  // Width and height 0: the window's own, only the scale changes.
+  await cdp.send("Emulation.setDeviceMetricsOverride", { width: 0, height: 0, deviceScaleFactor: 2, mobile: false });
+  await page.waitForFunction(() => mobile.width === 800 && mobile.height === 600, null, { timeout: 30000 });
+});
+
+// Every control in Tab's order, each working from the keyboard.
+test("Tab reaches every control, and Enter and Space work them", async t => {
+  const page = await open(t);
+  // The controls Tab stops at, in order, from the page's start round to the first again.
+  const cycle = async () => {
+    await page.evaluate(() => document.activeElement.blur());
+    const stops = [];
+    for (let i = 0; i < 20; i++) {
+      await page.keyboard.press("Tab");
+      const stop = await page.evaluate(() => document.activeElement === document.body ? null
+        : document.activeElement.id || document.activeElement.textContent);
+      if (stop === stops[0]) break;
+      if (stop) stops.push(stop);
+    }
+    const first = stops.indexOf("edit"); // where the cycle started is the browser's choice
+    return [...stops.slice(first), ...stops.slice(0, first)];
+  };
+  assert.deepEqual(await cycle(), ["edit", "fullscreen"], "the closed editor's controls take focus");
+  await page.focus("#edit");
+  await page.keyboard.press("Space");
+  assert.equal(await page.getAttribute("#edit", "aria-expanded"), "true");
+  await page.fill("#text", "frobnicate\n");
+  await page.waitForSelector("#messages button");
+  assert.deepEqual(await cycle(), ["edit", "fullscreen", "open", "save", "text", "1: unrecognised mobile command"]);
+  // The file input's own click is what opens the chooser (held back here).
+  await page.evaluate(() => {
+    window.choosers = 0;
+    file.addEventListener("click", event => { window.choosers++; event.preventDefault(); });
+  });
+  await page.focus("#open");
+  await page.keyboard.press("Enter");
+  await page.keyboard.press("Space");
+  assert.equal(await page.evaluate(() => window.choosers), 2, "Open… opened no file chooser");
+  await page.focus("#edit");
+  await page.keyboard.press("Enter");
+  assert.equal(await page.getAttribute("#edit", "aria-expanded"), "false");
 });
 
 test("bad addresses, angles and downloads are said, and the mobile stays", async t => {
