@@ -187,9 +187,7 @@ async function openFile(file) {
   if (why) { tell(why); return; }
   const bytes = new Uint8Array(await file.arrayBuffer());
   if ((why = refuse(file.name, bytes.length, bytes))) { tell(why); return; }
-  text.value = new TextDecoder().decode(bytes);
-  status.textContent = file.name;
-  loadDescription(text.value);
+  replaceText(new TextDecoder().decode(bytes), file.name);
 }
 
 // The body of a response, or null once it is found too large: the download
@@ -229,18 +227,65 @@ async function openUrl(value) {
     if (!response.ok) throw new Error(response.status + " " + response.statusText);
     const bytes = await readWithin(response, value, stop);
     if (!bytes) return;
-    text.value = new TextDecoder().decode(bytes);
-    status.textContent = value;
-    loadDescription(text.value);
+    replaceText(new TextDecoder().decode(bytes), value);
   } catch (error) {
     tell(value + ": " + error.message);
   }
 }
 
-let parseTimer = null;
-text.addEventListener("input", () => {
+// Edits are kept in the browser's storage as they are parsed, offered back
+// on the next visit; until they are saved to a file, leaving the page asks.
+const kKeptText = "hangingmobile.description";
+let parseTimer = null, unsaved = false, builtinText = "";
+
+function keepEdits() {
+  try {
+    localStorage.setItem(kKeptText, text.value);
+  } catch {
+    status.textContent = "too large to keep in this browser: save it";
+  }
+}
+
+function editsChanged() {
+  unsaved = true;
   clearTimeout(parseTimer);
-  parseTimer = setTimeout(() => loadDescription(text.value), 400);
+  parseTimer = setTimeout(() => { loadDescription(text.value); keepEdits(); }, 400);
+}
+text.addEventListener("input", editsChanged);
+
+// A whole new text: a file's, the built-in one, or the kept edits.
+function replaceText(value, name) {
+  clearTimeout(parseTimer);
+  text.value = value;
+  status.textContent = name;
+  loadDescription(value);
+}
+
+window.addEventListener("beforeunload", event => {
+  if (!unsaved) return;
+  event.preventDefault();
+  event.returnValue = "";
+});
+
+const offer = document.getElementById("offer");
+function offerKeptEdits() {
+  const kept = localStorage.getItem(kKeptText);
+  if (kept === null || kept === builtinText) return;
+  offer.hidden = false;
+  document.getElementById("restore").onclick = () => {
+    offer.hidden = true;
+    replaceText(kept, "your last edits");
+    showEditor(true);
+  };
+  document.getElementById("discard").onclick = () => {
+    offer.hidden = true;
+    localStorage.removeItem(kKeptText);
+  };
+}
+document.getElementById("builtin").addEventListener("click", () => {
+  localStorage.removeItem(kKeptText);
+  unsaved = false;
+  replaceText(builtinText, "the built-in mobile");
 });
 
 notice.addEventListener("click", () => { notice.hidden = true; });
@@ -261,14 +306,23 @@ document.getElementById("save").addEventListener("click", () => {
   link.href = URL.createObjectURL(new Blob([text.value], { type: "text/plain" }));
   link.download = "mobile.txt";
   link.click();
+  unsaved = false;
   setTimeout(() => URL.revokeObjectURL(link.href), 1000);
 });
 editor.addEventListener("dragover", event => { event.preventDefault(); editor.classList.add("dropping"); });
 editor.addEventListener("dragleave", () => editor.classList.remove("dropping"));
+// A dropped file is opened; dropped text goes in where the selection is.
 editor.addEventListener("drop", event => {
   event.preventDefault();
   editor.classList.remove("dropping");
-  if (event.dataTransfer.files[0]) openFile(event.dataTransfer.files[0]);
+  const dropped = event.dataTransfer.getData("text/plain");
+  if (event.dataTransfer.files[0]) {
+    openFile(event.dataTransfer.files[0]);
+  } else if (dropped) {
+    text.setRangeText(dropped, text.selectionStart, text.selectionEnd, "end");
+    text.focus();
+    editsChanged();
+  }
 });
 
 // Full screen is the saver: any key but the camera keys, a click or mouse
@@ -354,7 +408,9 @@ var Module = {
     fitCanvas();
     Module._WebStart(startAngle("latitude", Module._WebDefaultLatitude()),
                      startAngle("longitude", Module._WebDefaultLongitude()));
-    text.value = Module.UTF8ToString(Module._WebBuiltinText(), Module._WebBuiltinSize());
+    builtinText = Module.UTF8ToString(Module._WebBuiltinText(), Module._WebBuiltinSize());
+    text.value = builtinText;
+    offerKeptEdits();
     if (params.get("description")) openUrl(params.get("description"));
     runFrames();
     document.title = "Hanging Mobile";

@@ -252,7 +252,7 @@ test("Tab reaches every control, and Enter and Space work them", async t => {
   assert.equal(await page.getAttribute("#edit", "aria-expanded"), "true");
   await page.fill("#text", "frobnicate\n");
   await page.waitForSelector("#messages button");
-  assert.deepEqual(await cycle(), ["edit", "fullscreen", "open", "save", "text", "1: unrecognised mobile command"]);
+  assert.deepEqual(await cycle(), ["edit", "fullscreen", "open", "save", "builtin", "text", "1: unrecognised mobile command"]);
   // The file input's own click is what opens the chooser (held back here).
   await page.evaluate(() => {
     window.choosers = 0;
@@ -376,6 +376,34 @@ test("the editor shows the author warnings by line", async t => {
   await page.keyboard.press("Enter");
   assert.equal(await page.$eval("#text", area => area.value.slice(area.selectionStart, area.selectionEnd)),
                lines[8]);
+});
+
+test("edits are offered back after a reload, leaving asks first, and dropped text goes in", async t => {
+  const page = await open(t);
+  await page.click("#edit");
+  const builtin = await page.inputValue("#text");
+  await page.fill("#text", builtin.replace(/^perspective: 45,/m, "perspective: 30,"));
+  await page.waitForFunction(() => localStorage.getItem("hangingmobile.description")?.includes("perspective: 30,"));
+  const asked = Promise.race([new Promise(resolve => page.once("dialog", dialog => { resolve(dialog.type()); dialog.accept(); })),
+                              new Promise(resolve => setTimeout(resolve, 30000, "no question"))]);
+  await page.reload();
+  assert.equal(await asked, "beforeunload");
+  await page.waitForSelector("body[data-ready=yes]", { state: "attached" });
+  assert.equal(await page.inputValue("#text"), builtin, "the kept edits were put in unasked");
+  await page.click("#restore");
+  assert.match(await page.inputValue("#text"), /^perspective: 30,/m);
+  await page.click("#builtin");
+  assert.equal(await page.inputValue("#text"), builtin);
+  assert.equal(await page.evaluate(() => localStorage.getItem("hangingmobile.description")), null);
+
+  await page.fill("#text", "");
+  await page.evaluate(() => {
+    const data = new DataTransfer();
+    data.setData("text/plain", "frobnicate\n");
+    document.getElementById("text").dispatchEvent(new DragEvent("drop", { dataTransfer: data, bubbles: true, cancelable: true }));
+  });
+  await page.waitForSelector("#messages button:text('1: unrecognised mobile command')");
+  assert.equal(await page.inputValue("#text"), "frobnicate\n");
 });
 
 test("a mobile too costly to draw whole is drawn in part, said once", async t => {
