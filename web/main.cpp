@@ -169,6 +169,12 @@ EMSCRIPTEN_KEEPALIVE const char* WebDrawingNotice() {
     return kDrawingCutMessage;
 }
 
+// How many items hang from item 1, each counted once: a figure for the page
+// to give when a mobile is too heavy for the frame rate.
+EMSCRIPTEN_KEEPALIVE uint32_t WebItemCount() {
+    return web.mobile.reachable.count;
+}
+
 // One of the eight camera keys, as WebCameraKeyNumber numbers it.
 EMSCRIPTEN_KEEPALIVE void WebCameraKey(int32_t key) {
     if (key >= CameraPageUp && key <= CameraDown)

@@ -91,6 +91,7 @@ function drawArrays(mode, count, pointer) {
 
 // Draws what the module made of one frame (see web/gl_subset.h).
 function drawFrame() {
+  const began = performance.now();
   const frame = Module._WebDrawFrame(canvas.width, canvas.height);
   if (!frame) return;
   const f32 = Module.HEAPF32, u32 = Module.HEAPU32, at = frame >> 2;
@@ -105,8 +106,27 @@ function drawFrame() {
   drawArrays(gl.LINES, u32[at + layout.lineVertices], u32[at + layout.lines]);
   const notice = Module._WebDrawingNotice();
   if (notice) appendMessage(Module.UTF8ToString(notice));
+  weighFrame(performance.now() - began, u32[at + layout.triangleVertices] + u32[at + layout.lineVertices]);
   if (!firstFrameMarked) performance.mark("first-frame"); // for the bench
   firstFrameMarked = true;
+}
+
+// A mobile whose frames take longer than the time between them is said to
+// be heavy, once, with its figures: it still moves, more slowly.
+let frameCosts = [], heavySaid = false;
+function weighFrame(milliseconds, vertices) {
+  if (heavySaid || frameCosts.push(milliseconds) < 10) return;
+  const average = frameCosts.reduce((a, b) => a + b) / frameCosts.length;
+  frameCosts = [];
+  const wanted = 1000 / Module._WebFrameMilliseconds();
+  if (1000 / average >= wanted) return;
+  heavySaid = true;
+  tell(`A heavy mobile: ${Module._WebItemCount()} items, ${vertices} vertices a frame, ` +
+       `${(1000 / average).toFixed(1)} frames a second of the ${wanted} it moves at.`);
+}
+function newMobile() {
+  frameCosts = [];
+  heavySaid = false;
 }
 
 // Twenty frames a second while the page is seen; none while it is hidden.
@@ -123,13 +143,14 @@ function runFrames() {
 
 // The description: parsed by the module, its messages shown as LINE: TEXT.
 function loadDescription(source) {
-  const bytes = new TextEncoder().encode(source);
+  const bytes = typeof source === "string" ? new TextEncoder().encode(source) : source;
   const pointer = Module._malloc(Math.max(1, bytes.length));
   if (!pointer) { tell("not enough memory for this description"); return false; }
   Module.HEAPU8.set(bytes, pointer);
   const replaced = Module._WebLoadDescription(pointer, bytes.length);
   Module._free(pointer);
   showMessages(Module.UTF8ToString(Module._WebMessages()));
+  if (replaced === 1) newMobile();
   return replaced === 1;
 }
 
@@ -143,7 +164,7 @@ function showMessages(all) {
 function appendMessage(line) {
   const item = document.createElement("li");
   const number = /^(\d+): /.exec(line);
-  if (number) {
+  if (number && !largeText) {
     const button = document.createElement("button");
     button.type = "button";
     button.textContent = line;
@@ -157,6 +178,7 @@ function appendMessage(line) {
 }
 
 function selectLine(number) {
+  if (largeText) return; // not in the editor
   const lines = text.value.split(/\r\n|\r|\n/);
   let start = 0;
   for (let i = 1; i < number && i <= lines.length; i++) start += lines[i - 1].length + 1;
@@ -187,7 +209,7 @@ async function openFile(file) {
   if (why) { tell(why); return; }
   const bytes = new Uint8Array(await file.arrayBuffer());
   if ((why = refuse(file.name, bytes.length, bytes))) { tell(why); return; }
-  replaceText(new TextDecoder().decode(bytes), file.name);
+  replaceText(bytes, file.name);
 }
 
 // The body of a response, or null once it is found too large: the download
@@ -227,7 +249,7 @@ async function openUrl(value) {
     if (!response.ok) throw new Error(response.status + " " + response.statusText);
     const bytes = await readWithin(response, value, stop);
     if (!bytes) return;
-    replaceText(new TextDecoder().decode(bytes), value);
+    replaceText(bytes, value);
   } catch (error) {
     tell(value + ": " + error.message);
   }
@@ -239,6 +261,7 @@ const kKeptText = "hangingmobile.description";
 let parseTimer = null, unsaved = false, builtinText = "";
 
 function keepEdits() {
+  if (largeText) return;
   try {
     localStorage.setItem(kKeptText, text.value);
   } catch {
@@ -253,13 +276,37 @@ function editsChanged() {
 }
 text.addEventListener("input", editsChanged);
 
-// A whole new text: a file's, the built-in one, or the kept edits.
+// The editor holds this many bytes: a text area with more stalls the page
+// for seconds at each key. A larger text is shown as a mobile, not edited.
+const kEditorHolds = 1 << 20;
+let largeText = null; // such a text's bytes, while it is the one shown
+
+// A whole new text, as a string or as bytes: a file's, the built-in one, the
+// kept edits, or the editor's with a paste or a drop too large for it.
 function replaceText(value, name) {
   clearTimeout(parseTimer);
-  text.value = value;
+  const size = typeof value === "string" ? value.length : value.length;
+  largeText = size > kEditorHolds ? (typeof value === "string" ? new TextEncoder().encode(value) : value) : null;
+  text.readOnly = largeText !== null;
+  text.value = largeText ? "" : typeof value === "string" ? value : new TextDecoder().decode(value);
+  text.placeholder = largeText ? `${name}: ${(largeText.length / 1048576).toFixed(1)} MB, more than the editor ` +
+    `holds (${kEditorHolds / 1048576} MB). The mobile is shown from it, and Save downloads it.` : "";
   status.textContent = name;
-  loadDescription(value);
+  loadDescription(largeText || value);
 }
+
+// What a paste or a drop of `inserted` makes of the editor's text: too much
+// for it and the whole becomes a large text, shown and not edited.
+function insertText(inserted) {
+  const { selectionStart: from, selectionEnd: to, value } = text;
+  if (value.length - (to - from) + inserted.length <= kEditorHolds) return false;
+  unsaved = true;
+  replaceText(value.slice(0, from) + inserted + value.slice(to), "the text with what was put in");
+  return true;
+}
+text.addEventListener("paste", event => {
+  if (insertText(event.clipboardData.getData("text/plain"))) event.preventDefault();
+});
 
 window.addEventListener("beforeunload", event => {
   if (!unsaved) return;
@@ -303,7 +350,7 @@ document.getElementById("file").addEventListener("change", event => {
 });
 document.getElementById("save").addEventListener("click", () => {
   const link = document.createElement("a");
-  link.href = URL.createObjectURL(new Blob([text.value], { type: "text/plain" }));
+  link.href = URL.createObjectURL(new Blob([largeText || text.value], { type: "text/plain" }));
   link.download = "mobile.txt";
   link.click();
   unsaved = false;
@@ -318,7 +365,7 @@ editor.addEventListener("drop", event => {
   const dropped = event.dataTransfer.getData("text/plain");
   if (event.dataTransfer.files[0]) {
     openFile(event.dataTransfer.files[0]);
-  } else if (dropped) {
+  } else if (dropped && !insertText(dropped)) {
     text.setRangeText(dropped, text.selectionStart, text.selectionEnd, "end");
     text.focus();
     editsChanged();
@@ -427,7 +474,7 @@ if (testMode) {
       runFrames();
       Module._WebSetTestClock(now);
     },
-    restart: (latitude, longitude) => Module._WebStart(latitude, longitude),
+    restart: (latitude, longitude) => { Module._WebStart(latitude, longitude); newMobile(); },
     read() {
       drawFrame();
       const pixels = new Uint8Array(canvas.width * canvas.height * 4);

@@ -406,6 +406,64 @@ test("edits are offered back after a reload, leaving asks first, and dropped tex
   assert.equal(await page.inputValue("#text"), "frobnicate\n");
 });
 
+// Frames drawn from now on, counted by the page's own frame call.
+const countFrames = page => page.evaluate(() => {
+  window.framesDrawn = 0;
+  const draw = Module._WebDrawFrame;
+  Module._WebDrawFrame = (...size) => (window.framesDrawn++, draw(...size));
+});
+
+test("a 64 MB file and a 10 MB paste are shown, not edited, and the page goes on", async t => {
+  const builtin = fs.readFileSync(new URL("../../mobile/builtin_mobile.txt", import.meta.url));
+  const big = Buffer.concat(Array(Math.floor((64 << 20) / builtin.length)).fill(builtin));
+  fs.writeFileSync(path.join(scratch, "big.txt"), big);
+  const page = await open(t, "?test", { width: 960, height: 540 });
+  await page.click("#edit");
+  await countFrames(page);
+  const turns = async () => {
+    const [latitude, longitude] = await page.evaluate(() => window.hangingMobile.camera());
+    await page.evaluate(() => document.activeElement.blur());
+    await page.keyboard.press("ArrowRight");
+    await page.waitForFunction(longitude => window.hangingMobile.camera()[1] === longitude + 1, longitude);
+    const frames = await page.evaluate(() => window.framesDrawn);
+    await page.waitForFunction(frames => window.framesDrawn >= frames + 5, frames, { timeout: 60000 });
+    assert.equal((await page.evaluate(() => window.hangingMobile.camera()))[0], latitude);
+  };
+
+  await page.setInputFiles("#file", path.join(scratch, "big.txt"));
+  await page.waitForSelector("#status:text-is('big.txt')", { timeout: 120000 });
+  assert.match(await page.getAttribute("#text", "placeholder"), /^big\.txt: 6\d\.\d MB, more than the editor holds \(1 MB\)/);
+  assert.equal(await page.inputValue("#text"), "");
+  assert.ok(census(await read(page)).green > 30, "the big file's mobile is not shown");
+  await turns();
+
+  await page.click("#builtin");
+  await page.evaluate(pasted => {
+    const data = new DataTransfer();
+    data.setData("text/plain", pasted);
+    text.focus();
+    text.dispatchEvent(new ClipboardEvent("paste", { clipboardData: data, bubbles: true, cancelable: true }));
+  }, builtin.toString().repeat(200));
+  await page.waitForSelector("#status:text-is('the text with what was put in')");
+  assert.match(await page.getAttribute("#text", "placeholder"), /: 10\.\d MB, more than the editor holds/);
+  await turns();
+});
+
+// However fast the machine, frames made slower than the frame time.
+test("a mobile too heavy for the frame rate is said so with its figures", async t => {
+  const page = await open(t);
+  await page.evaluate(() => {
+    const draw = Module._WebDrawFrame;
+    Module._WebDrawFrame = (...size) => {
+      for (const until = performance.now() + 2 * Module._WebFrameMilliseconds(); performance.now() < until;);
+      return draw(...size);
+    };
+  });
+  await page.waitForSelector("#notice:text('A heavy mobile:')", { timeout: 60000 });
+  const items = await page.evaluate(() => Module._WebItemCount());
+  assert.match(await page.textContent("#notice"), new RegExp(`^A heavy mobile: ${items} items, [1-9]\\d* vertices a frame, [0-9.]+ frames a second of the 20 it moves at\\.$`));
+});
+
 test("a mobile too costly to draw whole is drawn in part, said once", async t => {
   const page = await open(t);
   await page.click("#edit");
