@@ -30,6 +30,8 @@ struct WebHost {
     uint32_t messageCount;
     bool cutSaid; // this mobile's frames were found too costly to draw whole
     bool cutNews; // ... and the page has not been told yet
+    AuthorParse parse; // the text being read, a few lines at a time
+    Mobile fresh;      // ... and the mobile it makes
 };
 
 WebHost web = {};
@@ -202,15 +204,24 @@ EMSCRIPTEN_KEEPALIVE uint32_t WebMouseThreshold() {
     return kDefaultMouseThreshold;
 }
 
-// Parses an author's text, which replaces the mobile as ReplaceWithReading
-// says (its motion then starts again). Returns 1 when it replaced it. The
-// parser's messages and the author warnings are then in WebMessages.
-EMSCRIPTEN_KEEPALIVE int32_t WebLoadDescription(const char* bytes, uint32_t count) {
+// Starts parsing an author's text, which WebContinueDescription reads on.
+// The bytes stay where they are until it has finished.
+EMSCRIPTEN_KEEPALIVE void WebBeginDescription(const char* bytes, uint32_t count) {
+    web.fresh = Mobile{};
+    StartAuthorParse(web.parse, web.fresh, bytes, count);
+}
+
+// Parses up to `lines` more lines of the text begun: -1 while there are
+// more. At the end the text replaces the mobile as ReplaceWithReading says
+// (its motion then starts again): 1 when it did, 0 when not, the parser's
+// messages and the author warnings then in WebMessages. What the parse
+// needed is given back.
+EMSCRIPTEN_KEEPALIVE int32_t WebContinueDescription(uint32_t lines) {
+    if (!ContinueAuthorParse(web.parse, lines))
+        return -1;
     ClearMessages();
-    Mobile fresh = {};
-    Check check;
-    ParseWithSideTables(check, fresh, bytes, count);
-    AddWarnings(check, fresh);
+    Check& check = web.parse.check;
+    AddWarnings(check, web.fresh);
     for (const Report& report : check.reports)
         CollectMessage(report);
     if (web.messageCount > kPrintedReports) {
@@ -219,7 +230,8 @@ EMSCRIPTEN_KEEPALIVE int32_t WebLoadDescription(const char* bytes, uint32_t coun
                               (unsigned)(web.messageCount - kPrintedReports));
         AppendMessageText(more, (size_t)length);
     }
-    if (!ReplaceWithReading(web.mobile, fresh))
+    web.parse = AuthorParse{};
+    if (!ReplaceWithReading(web.mobile, web.fresh))
         return 0;
     Shown();
     return 1;

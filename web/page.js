@@ -141,17 +141,40 @@ function runFrames() {
   }
 }
 
-// The description: parsed by the module, its messages shown as LINE: TEXT.
-function loadDescription(source) {
+// The description: parsed by the module a few thousand lines at a time, a
+// slice of a few milliseconds between frames and keys, its messages then
+// shown as LINE: TEXT. A text given while another is read waits for it and
+// takes its place; only the last one waiting is read.
+const kSliceLines = 2000, kSliceMilliseconds = 8;
+let reading = null, waiting = null;
+
+function loadDescription(source, name = status.textContent) {
   const bytes = typeof source === "string" ? new TextEncoder().encode(source) : source;
+  if (reading) { waiting = { bytes, name }; return; }
   const pointer = Module._malloc(Math.max(1, bytes.length));
-  if (!pointer) { tell("not enough memory for this description"); return false; }
+  if (!pointer) { tell("not enough memory for this description"); return; }
   Module.HEAPU8.set(bytes, pointer);
-  const replaced = Module._WebLoadDescription(pointer, bytes.length);
-  Module._free(pointer);
+  Module._WebBeginDescription(pointer, bytes.length);
+  reading = { pointer, name };
+  status.textContent = reading.name + " (reading…)";
+  readSlice();
+}
+
+function readSlice() {
+  const until = performance.now() + kSliceMilliseconds;
+  let replaced;
+  do replaced = Module._WebContinueDescription(kSliceLines); while (replaced < 0 && performance.now() < until);
+  if (replaced < 0) { setTimeout(readSlice, 0); return; }
+  Module._free(reading.pointer);
+  status.textContent = reading.name;
+  reading = null;
   showMessages(Module.UTF8ToString(Module._WebMessages()));
   if (replaced === 1) newMobile();
-  return replaced === 1;
+  if (waiting) {
+    const next = waiting;
+    waiting = null;
+    loadDescription(next.bytes, next.name);
+  }
 }
 
 function showMessages(all) {
@@ -291,8 +314,7 @@ function replaceText(value, name) {
   text.value = largeText ? "" : typeof value === "string" ? value : new TextDecoder().decode(value);
   text.placeholder = largeText ? `${name}: ${(largeText.length / 1048576).toFixed(1)} MB, more than the editor ` +
     `holds (${kEditorHolds / 1048576} MB). The mobile is shown from it, and Save downloads it.` : "";
-  status.textContent = name;
-  loadDescription(largeText || value);
+  loadDescription(largeText || value, name);
 }
 
 // What a paste or a drop of `inserted` makes of the editor's text: too much
