@@ -24,8 +24,8 @@ float WholeMobileFieldOfView(float fov, int32_t width, int32_t height) {
     return (float)(2 * half / radians);
 }
 
-bool ReshapeWholeView(ViewProjection& projection, float fov, float znear, float zfar,
-                      int32_t width, int32_t height) {
+bool ReshapeWholeView(ViewProjection& projection, float fov, float znear, float zfar, int32_t width,
+                      int32_t height) {
     return ReshapeView(projection, WholeMobileFieldOfView(fov, width, height), znear, zfar, 0, 0,
                        width, height);
 }

@@ -36,8 +36,8 @@ bool ReshapeView(ViewProjection& projection, float fov, float znear, float zfar,
 float WholeMobileFieldOfView(float fov, int32_t width, int32_t height);
 
 // ReshapeView with WholeMobileFieldOfView: every host but the Windows saver.
-bool ReshapeWholeView(ViewProjection& projection, float fov, float znear, float zfar,
-                      int32_t width, int32_t height);
+bool ReshapeWholeView(ViewProjection& projection, float fov, float znear, float zfar, int32_t width,
+                      int32_t height);
 
 // One frame into the current context, not yet shown: the angles for now,
 // then the whole picture. The host swaps the buffers. Returns false when

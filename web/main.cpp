@@ -28,8 +28,8 @@ struct WebHost {
     size_t messagesLength;
     size_t messagesCapacity;
     uint32_t messageCount;
-    bool cutSaid; // this mobile's frames were found too costly to draw whole
-    bool cutNews; // ... and the page has not been told yet
+    bool cutSaid;      // this mobile's frames were found too costly to draw whole
+    bool cutNews;      // ... and the page has not been told yet
     AuthorParse parse; // the text being read, a few lines at a time
     Mobile fresh;      // ... and the mobile it makes
 };
