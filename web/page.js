@@ -38,9 +38,14 @@ function readContract() {
 
 let gl, program, buffer, timer = null, frozen = false, firstFrameMarked = false;
 
+// The context and its program are asked for as soon as the page runs: the
+// shaders compile and link while the module is still fetched and compiled.
+// The attributes' places are fixed before the link, so that nothing waits
+// for it until the first frame draws.
+const kPosition = 0, kColour = 1;
 function startWebGl() {
   gl = canvas.getContext("webgl", { alpha: false, antialias: false, depth: true });
-  if (!gl) return false;
+  if (!gl) return;
   const shader = (kind, source) => {
     const s = gl.createShader(kind);
     gl.shaderSource(s, source);
@@ -54,17 +59,23 @@ function startWebGl() {
   gl.attachShader(program, shader(gl.FRAGMENT_SHADER,
     "precision mediump float; varying vec3 shade;" +
     "void main() { gl_FragColor = vec4(clamp(shade, 0.0, 1.0), 1.0); }"));
+  gl.bindAttribLocation(program, kPosition, "position");
+  gl.bindAttribLocation(program, kColour, "colour");
   gl.linkProgram(program);
+}
+startWebGl();
+
+// Once the module says how a vertex is laid out: the program's inputs.
+function readyWebGl() {
+  if (!gl) return false;
   gl.useProgram(program);
   buffer = gl.createBuffer();
   gl.bindBuffer(gl.ARRAY_BUFFER, buffer);
-  const position = gl.getAttribLocation(program, "position");
-  const colour = gl.getAttribLocation(program, "colour");
-  gl.enableVertexAttribArray(position);
-  gl.enableVertexAttribArray(colour);
+  gl.enableVertexAttribArray(kPosition);
+  gl.enableVertexAttribArray(kColour);
   const stride = layout.vertex * 4;
-  gl.vertexAttribPointer(position, 4, gl.FLOAT, false, stride, 0);
-  gl.vertexAttribPointer(colour, 3, gl.FLOAT, false, stride, layout.vertexColour * 4);
+  gl.vertexAttribPointer(kPosition, 4, gl.FLOAT, false, stride, 0);
+  gl.vertexAttribPointer(kColour, 3, gl.FLOAT, false, stride, layout.vertexColour * 4);
   return true;
 }
 
@@ -469,7 +480,7 @@ function startAngle(name, fallback) {
 var Module = {
   onRuntimeInitialized() {
     readContract();
-    if (!startWebGl()) {
+    if (!readyWebGl()) {
       tell("This browser has no WebGL.");
       showEditor(true);
       return;
