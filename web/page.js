@@ -38,10 +38,10 @@ function readContract() {
 
 let gl, program, buffer, timer = null, frozen = false, firstFrameMarked = false;
 
-// The context and its program are asked for as soon as the page runs: the
-// shaders compile and link while the module is still fetched and compiled.
-// The attributes' places are fixed before the link, so that nothing waits
-// for it until the first frame draws.
+// The context and its program. The attributes' places are fixed before the
+// link, so that nothing waits for it until the first frame draws. (Asked for
+// as soon as the page runs instead, they start later, not sooner: the link
+// then competes with the module's compilation.)
 const kPosition = 0, kColour = 1;
 function startWebGl() {
   gl = canvas.getContext("webgl", { alpha: false, antialias: false, depth: true });
@@ -63,10 +63,10 @@ function startWebGl() {
   gl.bindAttribLocation(program, kColour, "colour");
   gl.linkProgram(program);
 }
-startWebGl();
 
-// Once the module says how a vertex is laid out: the program's inputs.
+// Once the module says how a vertex is laid out: the program and its inputs.
 function readyWebGl() {
+  startWebGl();
   if (!gl) return false;
   gl.useProgram(program);
   buffer = gl.createBuffer();
@@ -416,6 +416,7 @@ document.addEventListener("keydown", event => {
   if (event.target === text) return;
   if (event.key in cameraKeys) {
     Module._WebCameraKey(cameraKeys[event.key]);
+    if (timer !== null) drawFrame(); // the view turns at once, not at the next frame
     event.preventDefault();
   } else {
     leave();
