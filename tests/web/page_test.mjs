@@ -439,7 +439,14 @@ test("a 64 MB file and a 10 MB paste are shown, not edited, and the page goes on
   assert.ok(census(await read(page)).green > 30, "the big file's mobile is not shown");
   await turns();
 
+  // A text given while another is still read waits for it, then is shown.
+  await page.setInputFiles("#file", path.join(scratch, "big.txt"));
+  await page.waitForSelector("#status:text-is('big.txt (reading…)')");
   await page.click("#builtin");
+  await page.waitForSelector("#status:text-is('the built-in mobile')", { timeout: 120000 });
+  assert.equal(await page.inputValue("#text"), builtin.toString().replace(/\r\n?/g, "\n"));
+  assert.equal(await page.$eval("#text", area => area.readOnly), false);
+
   await page.evaluate(pasted => {
     const data = new DataTransfer();
     data.setData("text/plain", pasted);
