@@ -12,6 +12,11 @@ void KeepCameraInRange(int32_t& latitude, int32_t& longitude) {
         longitude += 360;
 }
 
+void KeepStartInRange(int32_t& latitude, int32_t& longitude) {
+    longitude %= 360; // within (-360, 360): one wrap is enough after it
+    KeepCameraInRange(latitude, longitude);
+}
+
 void TurnCamera(int32_t& latitude, int32_t& longitude, CameraKey key) {
     switch (key) {
     case CameraPageUp:

@@ -23,6 +23,10 @@ enum CameraKey {
 // given from outside gets as well.
 void KeepCameraInRange(int32_t& latitude, int32_t& longitude);
 
+// A start given in any whole degrees (a page's URL): the longitude where as
+// many whole turns bring it, within [0, 360); the latitude kept as above.
+void KeepStartInRange(int32_t& latitude, int32_t& longitude);
+
 // Moves the camera by one key's step and keeps it in range.
 void TurnCamera(int32_t& latitude, int32_t& longitude, CameraKey key);
 

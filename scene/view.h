@@ -24,9 +24,20 @@ struct ViewProjection {
 
 // Sets the viewport and the perspective projection for the area, unless
 // they were last set for this very area. Returns whether it set them. Leaves
-// the matrix mode at the projection matrix.
+// the matrix mode at the projection matrix. `fov` is the vertical field of
+// view whatever the area's shape: the Windows saver's projection.
 bool ReshapeView(ViewProjection& projection, float fov, float znear, float zfar, int32_t left,
                  int32_t top, int32_t right, int32_t bottom);
+
+// The vertical field of view, in degrees, that shows the whole mobile in an
+// area of this size: the description's `fov` where the area is at least as
+// wide as tall, and where it is taller, the one that makes `fov` the
+// horizontal field, so that the mobile fits the narrow side.
+float WholeMobileFieldOfView(float fov, int32_t width, int32_t height);
+
+// ReshapeView with WholeMobileFieldOfView: every host but the Windows saver.
+bool ReshapeWholeView(ViewProjection& projection, float fov, float znear, float zfar, int32_t width,
+                      int32_t height);
 
 // One frame into the current context, not yet shown: the angles for now,
 // then the whole picture. The host swaps the buffers. Returns false when

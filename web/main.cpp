@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "mobile/author_check.h"
 #include "mobile/builtin.h"
 #include "mobile/description_file.h"
 #include "mobile/parser.h"
@@ -27,8 +28,10 @@ struct WebHost {
     size_t messagesLength;
     size_t messagesCapacity;
     uint32_t messageCount;
-    bool cutSaid; // this mobile's frames were found too costly to draw whole
-    bool cutNews; // ... and the page has not been told yet
+    bool cutSaid;      // this mobile's frames were found too costly to draw whole
+    bool cutNews;      // ... and the page has not been told yet
+    AuthorParse parse; // the text being read, a few lines at a time
+    Mobile fresh;      // ... and the mobile it makes
 };
 
 WebHost web = {};
@@ -48,13 +51,15 @@ void AppendMessageText(const char* text, size_t length) {
 }
 
 // The checker's lines without the file name: "LINE: TEXT", or only the text
-// for the description as a whole.
-void CollectMessage(const char* message, uint32_t line, void*) {
+// for the description as a whole; an author warning's text after "warning: ".
+void CollectMessage(const Report& report) {
     if (++web.messageCount > kPrintedReports)
         return;
-    char text[256];
-    int length = line ? snprintf(text, sizeof text, "%u: %s\n", (unsigned)line, message)
-                      : snprintf(text, sizeof text, "%s\n", message);
+    char text[320];
+    const char* kind = report.warning ? "warning: " : "";
+    int length = report.line ? snprintf(text, sizeof text, "%u: %s%s\n", (unsigned)report.line,
+                                        kind, report.text.c_str())
+                             : snprintf(text, sizeof text, "%s%s\n", kind, report.text.c_str());
     if (length > 0)
         AppendMessageText(text, (size_t)length < sizeof text ? (size_t)length : sizeof text - 1);
 }
@@ -111,7 +116,7 @@ EMSCRIPTEN_KEEPALIVE void WebStart(int32_t latitude, int32_t longitude) {
     SetFixedGlState();
     web.latitude = latitude;
     web.longitude = longitude;
-    KeepCameraInRange(web.latitude, web.longitude);
+    KeepStartInRange(web.latitude, web.longitude);
     Mobile fresh = {};
     ParseMobileDescription(fresh, builtinMobileText, builtinMobileSize);
     FreeMobile(web.mobile);
@@ -149,8 +154,8 @@ EMSCRIPTEN_KEEPALIVE int32_t WebLongitude() {
 EMSCRIPTEN_KEEPALIVE const WebFrame* WebDrawFrame(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0)
         return nullptr;
-    ReshapeView(web.projection, web.mobile.fov, web.mobile.znear, web.mobile.zfar, 0, 0, width,
-                height);
+    ReshapeWholeView(web.projection, web.mobile.fov, web.mobile.znear, web.mobile.zfar, width,
+                     height);
     BeginWebFrame();
     if (!DrawViewFrame(web.mobile, web.latitude, web.longitude) && !web.cutSaid)
         web.cutSaid = web.cutNews = true;
@@ -164,6 +169,12 @@ EMSCRIPTEN_KEEPALIVE const char* WebDrawingNotice() {
         return nullptr;
     web.cutNews = false;
     return kDrawingCutMessage;
+}
+
+// How many items hang from item 1, each counted once: a figure for the page
+// to give when a mobile is too heavy for the frame rate.
+EMSCRIPTEN_KEEPALIVE uint32_t WebItemCount() {
+    return web.mobile.reachable.count;
 }
 
 // One of the eight camera keys, as WebCameraKeyNumber numbers it.
@@ -193,20 +204,34 @@ EMSCRIPTEN_KEEPALIVE uint32_t WebMouseThreshold() {
     return kDefaultMouseThreshold;
 }
 
-// Parses an author's text, which replaces the mobile as ReplaceWithReading
-// says (its motion then starts again). Returns 1 when it replaced it. The
-// messages are then in WebMessages.
-EMSCRIPTEN_KEEPALIVE int32_t WebLoadDescription(const char* bytes, uint32_t count) {
+// Starts parsing an author's text, which WebContinueDescription reads on.
+// The bytes stay where they are until it has finished.
+EMSCRIPTEN_KEEPALIVE void WebBeginDescription(const char* bytes, uint32_t count) {
+    web.fresh = Mobile{};
+    StartAuthorParse(web.parse, web.fresh, bytes, count);
+}
+
+// Parses up to `lines` more lines of the text begun: -1 while there are
+// more. At the end the text replaces the mobile as ReplaceWithReading says
+// (its motion then starts again): 1 when it did, 0 when not, the parser's
+// messages and the author warnings then in WebMessages. What the parse
+// needed is given back.
+EMSCRIPTEN_KEEPALIVE int32_t WebContinueDescription(uint32_t lines) {
+    if (!ContinueAuthorParse(web.parse, lines))
+        return -1;
     ClearMessages();
-    Mobile fresh = {};
-    ParseMobileDescription(fresh, bytes, count, CollectMessage, nullptr);
+    Check& check = web.parse.check;
+    AddWarnings(check, web.fresh);
+    for (const Report& report : check.reports)
+        CollectMessage(report);
     if (web.messageCount > kPrintedReports) {
         char more[64];
         int length = snprintf(more, sizeof more, "(%u more)\n",
                               (unsigned)(web.messageCount - kPrintedReports));
         AppendMessageText(more, (size_t)length);
     }
-    if (!ReplaceWithReading(web.mobile, fresh))
+    web.parse = AuthorParse{};
+    if (!ReplaceWithReading(web.mobile, web.fresh))
         return 0;
     Shown();
     return 1;

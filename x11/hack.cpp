@@ -52,8 +52,8 @@ void ReshapeHack(Hack& hack) {
     // A window of no height has no aspect; it draws nothing until it has one.
     if (target.width <= 0 || target.height <= 0)
         return;
-    ReshapeView(hack.projection, hack.mobile.fov, hack.mobile.znear, hack.mobile.zfar, 0, 0,
-                target.width, target.height);
+    ReshapeWholeView(hack.projection, hack.mobile.fov, hack.mobile.znear, hack.mobile.zfar,
+                     target.width, target.height);
 }
 
 // OpenGL sizes its buffers to the window's size as the X server has it when

@@ -299,6 +299,24 @@ TEST(ReshapeView, SetsTheProjectionOnlyForANewArea) {
               Describe(CallsNamed("glViewport")));
 }
 
+// Wider than tall (and square) the description's field is the vertical one,
+// as on Windows; taller than wide it becomes the horizontal one, so the
+// mobile spans the narrow side instead of being cut there.
+TEST(ReshapeWholeView, KeepsTheDescriptionsFieldAcrossTheNarrowSide) {
+    const double radians = M_PI / 180;
+    for (const auto& size : std::vector<std::pair<int, int>>{{800, 600}, {500, 500}, {390, 844}}) {
+        ViewProjection projection = {};
+        ResetGlRecording();
+        EXPECT_TRUE(ReshapeWholeView(projection, 45, 3, 90, size.first, size.second));
+        std::vector<GlCall> perspective = CallsNamed("gluPerspective");
+        ASSERT_EQ(1u, perspective.size());
+        double fovy = perspective[0].args[0], aspect = perspective[0].args[1];
+        double horizontal = 2 * atan(tan(fovy * radians / 2) * aspect) / radians;
+        EXPECT_NEAR(45, size.first >= size.second ? fovy : horizontal, 1e-4) << size.first;
+        EXPECT_NEAR((double)size.first / size.second, aspect, 1e-9);
+    }
+}
+
 TEST(CameraEye, UsesTheCamerasOwnDegreeFactor) {
     TestMobile t;
     double eye[3];

@@ -6,7 +6,8 @@
 //              [--frames N --interval MS] [-o FILE] [DESCRIPTION]
 //
 // Without DESCRIPTION it draws the built-in mobile. The projection is the
-// one the saver sets for a window of that size; --at is the time in
+// one the page and hangingmobile set for a window of that size (the whole
+// mobile in a portrait one too); --at is the time in
 // milliseconds since the mobile was parsed (its motion's start).
 #include <GL/osmesa.h>
 #include <gif_lib.h>
@@ -208,7 +209,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     SetFixedGlState();
-    ApplyProjection(mobile.fov, mobile.znear, mobile.zfar, options.width, options.height);
+    ViewProjection projection = {};
+    ReshapeWholeView(projection, mobile.fov, mobile.znear, mobile.zfar, options.width,
+                     options.height);
 
     const char* output =
         options.output ? options.output : (options.frames > 1 ? "mobile.gif" : "mobile.png");

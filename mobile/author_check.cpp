@@ -1,4 +1,4 @@
-#include "tools/mobilecheck/check.h"
+#include "mobile/author_check.h"
 
 #include <math.h>
 #include <stdarg.h>
@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "mobile/parser.h"
 
@@ -22,31 +23,37 @@ static bool AllFinite(const float* values, int count) {
     return true;
 }
 
-struct OpenBlock {
-    uint32_t line = 0;
-    std::vector<uint32_t> commands;
-};
-
-static void StoreBlock(Check& check, const DescriptionParser& parser, OpenBlock& block) {
+static void StoreBlock(Check& check, const DescriptionParser& parser, AuthorBlock& block) {
     if (parser.currentdesc < 0)
         return;
     Put(check.blockLine, parser.currentdesc, block.line);
     Put(check.commandLines, parser.currentdesc, block.commands);
 }
 
-void ParseWithSideTables(Check& check, Mobile& mobile, const char* bytes, uint32_t count) {
-    DescriptionParser parser;
-    StartDescription(parser, mobile, CollectReport, &check.reports);
-    OpenBlock block;
-    std::vector<char> line;
-    uint32_t position = 0, number = 0;
-    while (position < count) {
+void StartAuthorParse(AuthorParse& parse, Mobile& mobile, const char* bytes, uint32_t count) {
+    parse.check = Check{};
+    parse.block = AuthorBlock{};
+    parse.bytes = bytes;
+    parse.count = count;
+    parse.position = parse.number = 0;
+    parse.finished = false;
+    StartDescription(parse.parser, mobile, CollectReport, &parse.check.reports);
+}
+
+bool ContinueAuthorParse(AuthorParse& parse, uint32_t lines) {
+    Check& check = parse.check;
+    DescriptionParser& parser = parse.parser;
+    AuthorBlock& block = parse.block;
+    std::vector<char>& line = parse.line;
+    for (uint32_t done = 0; done < lines && parse.position < parse.count; done++) {
         uint32_t length;
-        uint32_t next = NextDescriptionLine(bytes, count, position, &length);
-        number++;
-        line.assign(bytes + position, bytes + position + length);
+        uint32_t next = NextDescriptionLine(parse.bytes, parse.count, parse.position, &length);
+        uint32_t number = ++parse.number;
+        line.assign(parse.bytes + parse.position, parse.bytes + parse.position + length);
+        if (memchr(line.data(), 0, length))
+            check.nulLines.push_back(number);
         line.push_back(0);
-        position = next;
+        parse.position = next;
 
         // Classifying first only cuts the comment and finds the start, which
         // the parser would do all the same.
@@ -69,8 +76,21 @@ void ParseWithSideTables(Check& check, Mobile& mobile, const char* bytes, uint32
         if (parser.recording.count > recorded)
             block.commands.push_back(number);
     }
-    StoreBlock(check, parser, block);
-    FinishDescription(parser);
+    if (parse.position < parse.count)
+        return false;
+    if (!parse.finished) {
+        StoreBlock(check, parser, block);
+        FinishDescription(parser);
+        parse.finished = true;
+    }
+    return true;
+}
+
+void ParseWithSideTables(Check& check, Mobile& mobile, const char* bytes, uint32_t count) {
+    AuthorParse parse;
+    StartAuthorParse(parse, mobile, bytes, count);
+    ContinueAuthorParse(parse, UINT32_MAX);
+    check = std::move(parse.check);
 }
 
 static uint32_t LineOf(const std::vector<uint32_t>& lines, int32_t index) {
@@ -252,6 +272,10 @@ static void WarnGroups(Check& check, const Mobile& mobile) {
 
 void AddWarnings(Check& check, const Mobile& mobile) {
     size_t first = check.reports.size();
+    // The parser reads a line up to its first NUL, as C text: the rest of
+    // the line is there in the editor and in the file, but not in the mobile.
+    for (uint32_t line : check.nulLines)
+        Warn(check.reports, line, "a NUL byte hides the rest of this line");
     WarnReferences(check, mobile);
     WarnItems(check, mobile);
     WarnGroups(check, mobile);
