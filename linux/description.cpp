@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "mobile/author_check.h"
 #include "mobile/builtin.h"
 #include "mobile/description_file.h"
 #include "mobile/parser.h"
@@ -31,29 +32,27 @@ static bool SameSignature(const FileSignature& a, const FileSignature& b) {
 }
 
 // Parses `bytes` into `mobile`, printing what the parser says about them as
-// it says it (the first of it: a file at the limit can hold millions of bad
-// lines). Line by line, so that a stop signal ends the parse between two
-// lines: `mobile` is then emptied and false returned.
+// it says it, then the author warnings (undefined, unreachable and cycling
+// items, missing shapes, ...), as the checker does: the first of them all,
+// since a file at the limit can hold millions of bad lines. Line by line, so
+// that a stop signal ends the parse between two lines: `mobile` is then
+// emptied and false returned.
 static bool ParseReporting(const char* path, const std::vector<char>& bytes, Mobile& mobile) {
     ReportPrinter printer = {stderr, path, 0};
-    DescriptionParser parser;
-    StartDescription(parser, mobile, PrintCappedReport, &printer);
-    std::vector<char> line;
-    uint32_t count = (uint32_t)bytes.size(), position = 0, number = 0;
-    while (position < count && !stopRequested) {
-        uint32_t length;
-        uint32_t next = NextDescriptionLine(bytes.data(), count, position, &length);
-        line.assign(bytes.data() + position, bytes.data() + position + length);
-        line.push_back(0);
-        ParseDescriptionLine(parser, line.data(), ++number);
-        position = next;
+    AuthorParse parse;
+    StartAuthorParse(parse, mobile, bytes.data(), (uint32_t)bytes.size(), PrintCappedReport,
+                     &printer);
+    while (!stopRequested && !ContinueAuthorParse(parse, 1)) {
     }
     if (stopRequested) {
-        TableFree(parser.recording);
+        TableFree(parse.parser.recording);
         FreeMobile(mobile);
         return false;
     }
-    FinishDescription(parser);
+    AddWarnings(parse.check, mobile);
+    for (const Report& warning : parse.check.reports)
+        if (printer.count++ < kPrintedReports)
+            PrintReport(stderr, path, warning);
     FinishReports(printer);
     fflush(stderr);
     return true;

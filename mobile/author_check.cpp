@@ -30,14 +30,18 @@ static void StoreBlock(Check& check, const DescriptionParser& parser, AuthorBloc
     Put(check.commandLines, parser.currentdesc, block.commands);
 }
 
-void StartAuthorParse(AuthorParse& parse, Mobile& mobile, const char* bytes, uint32_t count) {
+void StartAuthorParse(AuthorParse& parse, Mobile& mobile, const char* bytes, uint32_t count,
+                      ParserReport report, void* reportContext) {
     parse.check = Check{};
     parse.block = AuthorBlock{};
     parse.bytes = bytes;
     parse.count = count;
     parse.position = parse.number = 0;
     parse.finished = false;
-    StartDescription(parse.parser, mobile, CollectReport, &parse.check.reports);
+    if (report)
+        StartDescription(parse.parser, mobile, report, reportContext);
+    else
+        StartDescription(parse.parser, mobile, CollectReport, &parse.check.reports);
 }
 
 bool ContinueAuthorParse(AuthorParse& parse, uint32_t lines) {

@@ -2,7 +2,7 @@
 // and cycling items, missing shapes, incomplete groups, numbers that are
 // not finite, NUL bytes), with the line each comes from. Every program that
 // shows an author what a description says uses them: the checker, the page
-// and the X11 host's --watch.
+// and the Linux hosts' readings of a file.
 #pragma once
 
 #include <stdint.h>
@@ -42,7 +42,10 @@ struct AuthorParse {
     uint32_t count = 0, position = 0, number = 0;
     bool finished = false;
 };
-void StartAuthorParse(AuthorParse& parse, Mobile& mobile, const char* bytes, uint32_t count);
+// The parser's messages go into parse.check.reports, or, given a `report`,
+// there (a host that prints them as they come keeps none).
+void StartAuthorParse(AuthorParse& parse, Mobile& mobile, const char* bytes, uint32_t count,
+                      ParserReport report = nullptr, void* reportContext = nullptr);
 
 // Parses up to `lines` more lines; once the text is all read, finishes the
 // mobile as ParseMobileDescription does and returns true.

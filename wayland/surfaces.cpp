@@ -129,8 +129,8 @@ void DrawOne(Client& client, Surface& surface) {
     if (client.lastDrawn != &surface)
         surface.projection.known = false;
     client.lastDrawn = &surface;
-    ReshapeView(surface.projection, client.mobile.fov, client.mobile.znear, client.mobile.zfar, 0,
-                0, surface.width, surface.height);
+    ReshapeWholeView(surface.projection, client.mobile.fov, client.mobile.znear, client.mobile.zfar,
+                     surface.width, surface.height);
     if (!DrawViewFrame(client.mobile, client.latitude, client.longitude) && !client.cutSaid) {
         Say("%s", kDrawingCutMessage);
         client.cutSaid = true;
