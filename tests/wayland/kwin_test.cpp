@@ -37,8 +37,7 @@ bool Screenshot(const PrivateKWin& kwin, Census& census) {
     std::string reply, ppm;
     if (!CaptureAsUser(kwin.environment,
                        {"gdbus", "call", "--session", "--dest", "org.kde.KWin", "--object-path",
-                        "/Screenshot", "--method",
-                        "org.kde.kwin.Screenshot.screenshotFullscreen"},
+                        "/Screenshot", "--method", "org.kde.kwin.Screenshot.screenshotFullscreen"},
                        reply))
         return false;
     // ('/its/runtime/folder/kwin_screenshot_XXXXXX.png',)
@@ -72,9 +71,12 @@ std::string StartKWin(PrivateKWin& kwin) {
                "): tools/setup installs kwin-wayland";
     chmod(copy.c_str(), 0755);
     std::string address = "unix:path=" + runtime + "/bus";
-    kwin.environment = {"XDG_RUNTIME_DIR=" + runtime, "HOME=" + runtime,
-                        "TMPDIR=" + runtime, // where its screenshots go
-                        "WAYLAND_DISPLAY=wayland-kwin", "DBUS_SESSION_BUS_ADDRESS=" + address,
+    // TMPDIR: its screenshots go in the runtime folder, and with it.
+    kwin.environment = {"XDG_RUNTIME_DIR=" + runtime,
+                        "HOME=" + runtime,
+                        "TMPDIR=" + runtime,
+                        "WAYLAND_DISPLAY=wayland-kwin",
+                        "DBUS_SESSION_BUS_ADDRESS=" + address,
                         "DISPLAY="};
     kwin.bus = StartAsUser({"dbus-daemon", "--nofork", "--nosyslog",
                             "--config-file=" + WriteBusConfig(kwin.folder, address)},
@@ -90,10 +92,10 @@ std::string StartKWin(PrivateKWin& kwin) {
                                "--no-kactivities"},
                               environment);
     Census census;
-    if (!PollUntil(60, [&] {
-            return !Running(kwin.server) || (Screenshot(kwin, census) && census.width == 1024);
-        }) ||
-        !Running(kwin.server))
+    bool read = PollUntil(60, [&] {
+        return !Running(kwin.server) || (Screenshot(kwin, census) && census.width == 1024);
+    });
+    if (!read || !Running(kwin.server))
         return "KWin did not start, or its screenshot cannot be read: " + ReadErrors(kwin.server);
     return "";
 }
@@ -155,8 +157,7 @@ TEST_F(KWinSaver, SaverCoversTheOutputAndAFakeKeyEndsIt) {
     ASSERT_TRUE(WaitForErrors(program, "has the keyboard", 60)) << ReadErrors(program);
     Census census;
     EXPECT_TRUE(PollUntil(60, [&] { return ShowsMobile(kwin, census); }))
-        << ShareOf(census, kEmptyOutput) << " empty, " << census.Share(census.background)
-        << " sky";
+        << ShareOf(census, kEmptyOutput) << " empty, " << census.Share(census.background) << " sky";
     ASSERT_EQ(FakeInput({"move", "10", "10", "key", kKeyX}), 0);
     EXPECT_EQ(WaitForExit(program, 30), 0) << ReadErrors(program);
     EXPECT_NE(ReadErrors(program).find("ends full screen at a key"), std::string::npos)
