@@ -4,7 +4,6 @@
 // comes through its fake input, only once the program has the keyboard.
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -15,7 +14,7 @@
 namespace {
 
 const unsigned kEmptyOutput = 0x000000; // what KWin shows where no surface is
-const char kKeyX[] = "45";              // the kernel's key code
+const char kKeyX[] = "45";              // X, as the kernel codes it
 
 struct PrivateKWin {
     std::string folder;                   // ours: its copy, its bus's configuration
