@@ -101,8 +101,9 @@ void Say(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // after one line, when there is no compositor or it lacks what the mode needs.
 bool Connect(Client& client);
 void Disconnect(Client& client);
-// Asks to be told after the idle time (the idle mode).
-void WatchIdle(Client& client);
+// Asks to be told after the idle time (the idle mode); the name of the
+// protocol it asked through.
+const char* WatchIdle(Client& client);
 
 // seat.cpp: the keyboard and pointer of the seat, as it offers them.
 void UpdateSeatDevices(Client& client, uint32_t capabilities);

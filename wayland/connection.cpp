@@ -134,17 +134,18 @@ bool Connect(Client& client) {
     return true;
 }
 
-void WatchIdle(Client& client) {
+const char* WatchIdle(Client& client) {
     uint32_t milliseconds = (uint32_t)(client.options->idleSeconds * 1000);
     if (client.idleNotifier) {
         client.idleNotification = ext_idle_notifier_v1_get_idle_notification(
             client.idleNotifier, milliseconds, client.seat);
         ext_idle_notification_v1_add_listener(client.idleNotification, &kIdleListener, &client);
-    } else {
-        client.kdeIdleTimeout =
-            org_kde_kwin_idle_get_idle_timeout(client.kdeIdle, client.seat, milliseconds);
-        org_kde_kwin_idle_timeout_add_listener(client.kdeIdleTimeout, &kKdeIdleListener, &client);
+        return ext_idle_notifier_v1_interface.name;
     }
+    client.kdeIdleTimeout =
+        org_kde_kwin_idle_get_idle_timeout(client.kdeIdle, client.seat, milliseconds);
+    org_kde_kwin_idle_timeout_add_listener(client.kdeIdleTimeout, &kKdeIdleListener, &client);
+    return org_kde_kwin_idle_interface.name;
 }
 
 void Disconnect(Client& client) {

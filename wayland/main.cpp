@@ -111,14 +111,15 @@ int main(int argc, char** argv) {
         Free(client);
         return loaded ? 0 : 1;
     }
-    if (options.mode == ModeWindow)
+    if (options.mode == ModeWindow) {
         OpenWindow(client);
-    else if (options.mode == ModeSaver)
+    } else if (options.mode == ModeSaver) {
         ShowFullScreen(client);
-    else
-        WatchIdle(client);
-    if (options.mode == ModeIdle && options.verbose)
-        Say("waits for %ld s without input", options.idleSeconds);
+    } else {
+        const char* protocol = WatchIdle(client);
+        if (options.verbose)
+            Say("waits for %ld s without input (%s)", options.idleSeconds, protocol);
+    }
 
     FrameClock frames = StartFrameClock(options.delayMicroseconds);
     long long nextWatch = frames.next + kWatchMicroseconds;

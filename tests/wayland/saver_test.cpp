@@ -161,7 +161,8 @@ TEST_F(WaylandSaver, AHiddenWindowDrawsNoFramesAndDrawsAgainWhenShown) {
 // sway 1.7 offers org_kde_kwin_idle only.
 TEST_F(WaylandSaver, IdleShowsItselfOnceIdleHidesAtInputAndComesBack) {
     Start({"--idle", "2", "--verbose"});
-    ASSERT_TRUE(WaitForErrors(program, "waits for 2 s without input", 60)) << ReadErrors(program);
+    ASSERT_TRUE(WaitForErrors(program, "waits for 2 s without input (org_kde_kwin_idle)", 60))
+        << ReadErrors(program);
     Census census;
     EXPECT_TRUE(Grab(sway, "HEADLESS-1", census) && ShareOf(census, kEmptyOutput) > 0.99)
         << "shown before the idle time";

@@ -109,12 +109,16 @@ std::string SwayErrors(const PrivateSway& sway) {
     return ReadErrors(server);
 }
 
+Process StartAsUser(std::vector<std::string> argv, const std::vector<std::string>& environment) {
+    argv.insert(argv.begin(), std::begin(kAsUser), std::end(kAsUser));
+    return StartProcess(argv, "", environment);
+}
+
 Process StartOnSway(const PrivateSway& sway, std::vector<std::string> argv,
                     const std::vector<std::string>& environment) {
-    argv.insert(argv.begin(), std::begin(kAsUser), std::end(kAsUser));
     std::vector<std::string> all = Environment(sway);
     all.insert(all.end(), environment.begin(), environment.end());
-    return StartProcess(argv, "", all);
+    return StartAsUser(std::move(argv), all);
 }
 
 int RunOnSway(const PrivateSway& sway, const std::vector<std::string>& argv) {
@@ -131,6 +135,11 @@ int Swaymsg(const PrivateSway& sway, const std::vector<std::string>& command) {
 }
 
 bool Capture(const PrivateSway& sway, const std::vector<std::string>& argv, std::string& out) {
+    return CaptureAsUser(Environment(sway), argv, out);
+}
+
+bool CaptureAsUser(const std::vector<std::string>& environment,
+                   const std::vector<std::string>& argv, std::string& out) {
     // The client writes to its standard output, here a file of ours.
     char path[] = "/tmp/hm-capture-XXXXXX";
     int file = mkstemp(path);
@@ -140,7 +149,7 @@ bool Capture(const PrivateSway& sway, const std::vector<std::string>& argv, std:
     pid_t pid = fork();
     if (pid == 0) {
         dup2(file, 1);
-        for (const std::string& entry : Environment(sway))
+        for (const std::string& entry : environment)
             putenv(strdup(entry.c_str()));
         int null = open("/dev/null", O_RDWR);
         dup2(null, 2);
@@ -165,8 +174,10 @@ bool Capture(const PrivateSway& sway, const std::vector<std::string>& argv, std:
 
 bool Grab(const PrivateSway& sway, const std::string& output, Census& census) {
     std::string ppm;
-    if (!Capture(sway, {"grim", "-o", output, "-t", "ppm", "-"}, ppm))
-        return false;
+    return Capture(sway, {"grim", "-o", output, "-t", "ppm", "-"}, ppm) && ReadPpm(ppm, census);
+}
+
+bool ReadPpm(const std::string& ppm, Census& census) {
     int width = 0, height = 0, top = 0, header = 0;
     if (sscanf(ppm.c_str(), "P6 %d %d %d%n", &width, &height, &top, &header) != 3 || width <= 0 ||
         height <= 0 || top != 255 || ppm.size() != (size_t)header + 1 + (size_t)width * height * 3)

@@ -1,6 +1,7 @@
 // What the Wayland tests share: a headless sway of the test's own, run as
 // an unprivileged user (sway refuses root) on a private runtime folder, the
 // real hangingmobile-wayland on it, and its outputs read back with grim.
+// KWin's test (kwin_test.cpp) runs its clients the same way.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -23,6 +24,15 @@ struct PrivateSway {
 bool StartSway(PrivateSway& sway);
 void StopSway(PrivateSway& sway);
 std::string SwayErrors(const PrivateSway& sway);
+
+// `argv` run as the unprivileged user with `environment`.
+Process StartAsUser(std::vector<std::string> argv, const std::vector<std::string>& environment);
+// Runs `argv` as the user to its end, its standard output in `out`; whether it
+// ended with status 0.
+bool CaptureAsUser(const std::vector<std::string>& environment,
+                   const std::vector<std::string>& argv, std::string& out);
+// A binary PPM file's pixels.
+bool ReadPpm(const std::string& ppm, Census& census);
 
 // `argv` run as the unprivileged user, with the compositor's environment.
 Process StartOnSway(const PrivateSway& sway, std::vector<std::string> argv,
