@@ -56,8 +56,7 @@ void OnMode(void*, wl_output*, uint32_t flags, int32_t width, int32_t height, in
         reader.outputHeight = height;
     }
 }
-const wl_output_listener kOutputListener = {OnGeometry, OnMode, nullptr, nullptr, nullptr,
-                                            nullptr};
+const wl_output_listener kOutputListener = {OnGeometry, OnMode, nullptr, nullptr, nullptr, nullptr};
 
 void OnGlobal(void*, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
     std::string_view is = interface;
@@ -66,8 +65,7 @@ void OnGlobal(void*, wl_registry* registry, uint32_t name, const char* interface
     else if (is == wl_output_interface.name && !reader.output) {
         reader.output = (wl_output*)wl_registry_bind(registry, name, &wl_output_interface, 1);
         wl_output_add_listener(reader.output, &kOutputListener, nullptr);
-    }
-    else if (is == zwlr_screencopy_manager_v1_interface.name)
+    } else if (is == zwlr_screencopy_manager_v1_interface.name)
         reader.copier = (zwlr_screencopy_manager_v1*)wl_registry_bind(
             registry, name, &zwlr_screencopy_manager_v1_interface, 1);
 }
@@ -133,7 +131,8 @@ bool ShowsFrame() {
     for (uint32_t y = 0; y < reader.height; y++) {
         const uint32_t* row = (const uint32_t*)(reader.pixels + (size_t)y * reader.stride);
         for (uint32_t x = 0; x < reader.width; x++) {
-            int r = (int)(row[x] >> 16 & 255), g = (int)(row[x] >> 8 & 255), b = (int)(row[x] & 255);
+            int r = (int)(row[x] >> 16 & 255), g = (int)(row[x] >> 8 & 255),
+                b = (int)(row[x] & 255);
             matching += abs(r - reader.colour[0]) <= 3 && abs(g - reader.colour[1]) <= 3 &&
                         abs(b - reader.colour[2]) <= 3;
         }

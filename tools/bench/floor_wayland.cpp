@@ -126,9 +126,8 @@ int main(int argc, char** argv) {
         !shown.output || StartEglContext(display, shown.egl) != EglStarted)
         return 3;
     shown.surface = wl_compositor_create_surface(shown.compositor);
-    zwlr_layer_surface_v1* layer =
-        zwlr_layer_shell_v1_get_layer_surface(shown.layerShell, shown.surface, shown.output,
-                                              ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "floor");
+    zwlr_layer_surface_v1* layer = zwlr_layer_shell_v1_get_layer_surface(
+        shown.layerShell, shown.surface, shown.output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "floor");
     zwlr_layer_surface_v1_add_listener(layer, &kLayerListener, nullptr);
     zwlr_layer_surface_v1_set_anchor(
         layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
