@@ -134,10 +134,10 @@ int main(int argc, char** argv) {
             }
             nextWatch = now + kWatchMicroseconds;
         }
-        if (now >= frames.next) {
-            DrawFrames(client);
+        // The clock moves on with the frames drawn: a surface configured
+        // after the frame was due (the first) gets its frame at once.
+        if (now >= frames.next && DrawFrames(client))
             AdvanceFrameClock(frames, now);
-        }
         // No surface may have a frame (hidden, or none up): it sleeps until
         // the compositor calls back, and the next frame then comes at once.
         long long deadline = AnySurfaceReady(client) ? frames.next : -1;
