@@ -94,8 +94,8 @@ TEST_F(WaylandSaver, SaverCoversEveryOutputAndOneAddedWhileItRuns) {
     ASSERT_EQ(Swaymsg(sway, {"create_output"}), 0);
     EXPECT_TRUE(PollUntil(60, [&] { return ShowsMobile(sway, "HEADLESS-3", census); }))
         << ReadErrors(program);
-    ASSERT_EQ(Swaymsg(sway, {"output", "HEADLESS-2", "disable"}), 0);
-    EXPECT_TRUE(ShowsMobile(sway, "HEADLESS-1", census));
+    // An output taken away is not tried: headless sway 1.7 answers its
+    // disable with success and leaves the output on, and has no unplug.
     kill(program.pid, SIGINT);
     EXPECT_EQ(WaitForExit(program, 30), 0) << ReadErrors(program);
 }
