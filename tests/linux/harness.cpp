@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 
 static double Now() {
     timespec now;
@@ -51,6 +52,9 @@ Process StartProcess(const std::vector<std::string>& argv, const std::string& di
     unlink(path);
     fcntl(errors, F_SETFD, FD_CLOEXEC); // the programs started later do not hold it
     process.errors = errors;
+#ifdef KEEP_GL_LOADED
+    static const std::string keepGlLoaded = CopyForAnyUser(KEEP_GL_LOADED);
+#endif
     process.pid = fork();
     if (process.pid == 0) {
         if (!displayName.empty())
@@ -61,7 +65,7 @@ Process StartProcess(const std::vector<std::string>& argv, const std::string& di
 #ifdef KEEP_GL_LOADED
         // Mesa's driver kept loaded at exit (see keep_gl_loaded.c); the
         // sanitizer runtime then no longer comes first among the libraries.
-        setenv("LD_PRELOAD", KEEP_GL_LOADED, 1);
+        setenv("LD_PRELOAD", keepGlLoaded.c_str(), 1);
         setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
 #endif
         for (const std::string& entry : environment) {
@@ -152,6 +156,18 @@ std::string WriteFile(const std::string& name, const std::string& text) {
     fclose(file);
     rename(temporary.c_str(), path.c_str()); // whole, never half written
     return path;
+}
+
+std::string CopyForAnyUser(const std::string& path) {
+    std::string copy = ScratchPath(path.substr(path.rfind('/') + 1));
+    if (access(copy.c_str(), X_OK) != 0) {
+        std::ifstream from(path, std::ios::binary);
+        std::ofstream(copy + ".new", std::ios::binary) << from.rdbuf();
+        chmod((copy + ".new").c_str(), 0755);
+        rename((copy + ".new").c_str(), copy.c_str());
+        chmod(scratch, 0755);
+    }
+    return copy;
 }
 
 std::string Board(const char* colour) {

@@ -38,6 +38,10 @@ bool PollUntil(double seconds, const std::function<bool()>& condition);
 std::string ScratchPath(const std::string& name);
 
 std::string WriteFile(const std::string& name, const std::string& text);
+// A copy of the program or library at `path` in that folder, which any user
+// may enter, read and run (made once): a build tree may lie in a folder only
+// its owner can enter, and some tests run their programs as another user.
+std::string CopyForAnyUser(const std::string& path);
 // A description: a board of one colour ("R,G,B") facing the camera at
 // longitude 90, hardly twisting, on the built-in sky.
 std::string Board(const char* colour);

@@ -137,7 +137,7 @@ class KWinSaver : public testing::Test {
         program = StartAsUser(argv, kwin.environment);
     }
     int FakeInput(const std::vector<std::string>& steps) {
-        std::vector<std::string> argv = {FAKE_INPUT};
+        std::vector<std::string> argv = {CopyForAnyUser(FAKE_INPUT)};
         argv.insert(argv.end(), steps.begin(), steps.end());
         Process input = StartAsUser(argv, kwin.environment);
         int status = WaitForExit(input, 30);

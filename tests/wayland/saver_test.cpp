@@ -45,7 +45,7 @@ class WaylandSaver : public ProgramOnSway {
         return RunOnSway(sway, argv);
     }
     int Pointer(const std::vector<std::string>& steps) {
-        std::vector<std::string> argv = {VIRTUAL_POINTER};
+        std::vector<std::string> argv = {CopyForAnyUser(VIRTUAL_POINTER)};
         argv.insert(argv.end(), steps.begin(), steps.end());
         return RunOnSway(sway, argv);
     }
@@ -180,7 +180,7 @@ TEST_F(WaylandSaver, IdleShowsItselfOnceIdleHidesAtInputAndComesBack) {
 // While another client holds an idle inhibitor it stays away, for three
 // times the idle time; once the inhibitor is gone it comes.
 TEST_F(WaylandSaver, AnIdleInhibitorKeepsIdleAway) {
-    Process player = StartOnSway(sway, {IDLE_INHIBITOR});
+    Process player = StartOnSway(sway, {CopyForAnyUser(IDLE_INHIBITOR)});
     ASSERT_TRUE(WaitForErrors(player, "inhibits", 60)) << ReadErrors(player);
     Start({"--idle", "2", "--verbose"});
     ASSERT_TRUE(WaitForErrors(program, "waits for 2 s without input", 60)) << ReadErrors(program);
@@ -252,8 +252,8 @@ TEST_F(WaylandSaver, TheCompositorGoneEndsItWithOneLine) {
         if (atSwap) {
             StopSway(sway);
             ASSERT_TRUE(StartSway(sway));
-            Start({"--saver"},
-                  {"LD_PRELOAD+=" KILL_AT_SWAP, "HM_KILL_AT_SWAP=" + std::to_string(sway.server)});
+            Start({"--saver"}, {"LD_PRELOAD+=" + CopyForAnyUser(KILL_AT_SWAP),
+                                "HM_KILL_AT_SWAP=" + std::to_string(sway.server)});
         } else {
             StartSaver();
             kill(sway.server, SIGKILL);

@@ -72,7 +72,7 @@ bool StartSway(PrivateSway& sway) {
         return false;
     // wtype's keyboard lives while it waits, a day, before its one key.
     sway.keyboard = StartOnSway(sway, {"wtype", "-s", "86400000", "-k", "F13"});
-    sway.pointer = StartOnSway(sway, {VIRTUAL_POINTER, "hold"});
+    sway.pointer = StartOnSway(sway, {CopyForAnyUser(VIRTUAL_POINTER), "hold"});
     return PollUntil(30, [&] {
         std::string seats;
         return Capture(sway, {"swaymsg", "-t", "get_seats"}, seats) &&
@@ -227,7 +227,7 @@ std::string WriteForUser(const std::string& name, const std::string& text) {
 }
 
 std::string WaylandProgramPath() {
-    return HANGINGMOBILE_WAYLAND;
+    return CopyForAnyUser(HANGINGMOBILE_WAYLAND);
 }
 
 void ProgramOnSway::Start(const std::vector<std::string>& arguments,
