@@ -20,25 +20,40 @@ let reading = null, waiting = null;
 function loadDescription(source, name = status.textContent) {
   const bytes = typeof source === "string" ? new TextEncoder().encode(source) : source;
   if (reading) { waiting = { bytes, name }; return; }
-  const pointer = Module._malloc(Math.max(1, bytes.length));
-  if (!pointer) { tell("not enough memory for this description"); return; }
-  Module.HEAPU8.set(bytes, pointer);
-  Module._WebBeginDescription(pointer, bytes.length);
-  reading = { pointer, name };
-  status.textContent = reading.name + " (reading…)";
+  reading = { name, module: null, pointer: 0 };
+  status.textContent = name + " (reading…)";
+  const fresh = page.freshModule();
+  if (fresh) fresh.then(module => beginReading(module, bytes), () => beginReading(Module, bytes));
+  else beginReading(Module, bytes);
+}
+
+function beginReading(module, bytes) {
+  const pointer = module._malloc(Math.max(1, bytes.length));
+  if (!pointer) {
+    tell("not enough memory for this description");
+    endReading();
+    return;
+  }
+  module.HEAPU8.set(bytes, pointer);
+  module._WebBeginDescription(pointer, bytes.length);
+  Object.assign(reading, { module, pointer });
   readSlice();
 }
 
 function readSlice() {
-  const until = performance.now() + kSliceMilliseconds;
+  const { module } = reading, until = performance.now() + kSliceMilliseconds;
   let replaced;
-  do replaced = Module._WebContinueDescription(kSliceLines); while (replaced < 0 && performance.now() < until);
+  do replaced = module._WebContinueDescription(kSliceLines); while (replaced < 0 && performance.now() < until);
   if (replaced < 0) { setTimeout(readSlice, 0); return; }
-  Module._free(reading.pointer);
+  module._free(reading.pointer);
+  showMessages(module.UTF8ToString(module._WebMessages()));
+  if (replaced === 1) page.shownFrom(module);
+  endReading();
+}
+
+function endReading() {
   status.textContent = reading.name;
   reading = null;
-  showMessages(Module.UTF8ToString(Module._WebMessages()));
-  if (replaced === 1) onNewMobile();
   if (waiting) {
     const next = waiting;
     waiting = null;
@@ -150,7 +165,7 @@ async function openUrl(value) {
 // Edits are kept in the browser's storage as they are parsed, offered back
 // on the next visit; until they are saved to a file, leaving the page asks.
 const kKeptText = "hangingmobile.description";
-let parseTimer = null, unsaved = false, builtinText = "", onNewMobile = () => {};
+let parseTimer = null, unsaved = false, builtinText = "";
 
 function keepEdits() {
   if (largeText) return;
@@ -264,10 +279,13 @@ editor.addEventListener("drop", event => {
 });
 
 // The editor's start, once the module runs: the built-in text in it, the
-// kept edits offered back, and what to do when a text makes a new mobile.
-function startEditor(builtin, newMobile) {
+// kept edits offered back, and the page's part in a reading: the instance
+// to read into (null: the shown one), and who is told when one replaced the
+// mobile.
+let page = null;
+function startEditor(builtin, pageHooks) {
   builtinText = builtin;
-  onNewMobile = newMobile;
+  page = pageHooks;
   text.value = builtin;
   offerKeptEdits();
 }

@@ -111,12 +111,18 @@ const uint32_t kLayoutCount = sizeof kLayout / sizeof kLayout[0];
 
 extern "C" {
 
-// Shows the built-in mobile from the given camera; its parse starts the motion.
-EMSCRIPTEN_KEEPALIVE void WebStart(int32_t latitude, int32_t longitude) {
-    SetFixedGlState();
+// The camera at the given angles, brought into its range: the start's, or
+// where another instance of this module had it, when this one takes over
+// with a text read into fresh memory.
+EMSCRIPTEN_KEEPALIVE void WebTakeCamera(int32_t latitude, int32_t longitude) {
     web.latitude = latitude;
     web.longitude = longitude;
     KeepStartInRange(web.latitude, web.longitude);
+}
+
+// Shows the built-in mobile from the given camera; its parse starts the motion.
+EMSCRIPTEN_KEEPALIVE void WebStart(int32_t latitude, int32_t longitude) {
+    WebTakeCamera(latitude, longitude);
     Mobile fresh = {};
     ParseMobileDescription(fresh, builtinMobileText, builtinMobileSize);
     FreeMobile(web.mobile);
@@ -247,6 +253,7 @@ EMSCRIPTEN_KEEPALIVE void WebSetTestClock(uint32_t now) {
 }
 
 int main() {
+    SetFixedGlState();
     return 0;
 }
 

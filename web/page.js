@@ -33,7 +33,7 @@ function readContract() {
   mouseThreshold = Module._WebMouseThreshold();
 }
 
-let gl, program, buffer, timer = null, frozen = false, firstFrameMarked = false;
+let gl, program, buffer, timer = null, frozen = false, firstFrameMarked = false, framesDrawn = 0;
 
 // The context and its program. The attributes' places are fixed before the
 // link, so that nothing waits for it until the first frame draws. (Asked for
@@ -117,6 +117,7 @@ function drawFrame() {
   weighFrame(performance.now() - began, u32[at + layout.triangleVertices] + u32[at + layout.lineVertices]);
   if (!firstFrameMarked) performance.mark("first-frame"); // for the bench
   firstFrameMarked = true;
+  framesDrawn++;
 }
 
 // A mobile whose frames take longer than the time between them is said to
@@ -131,10 +132,6 @@ function weighFrame(milliseconds, vertices) {
   heavySaid = true;
   tell(`A heavy mobile: ${Module._WebItemCount()} items, ${vertices} vertices a frame, ` +
        `${(1000 / average).toFixed(1)} frames a second of the ${wanted} it moves at.`);
-}
-function newMobile() {
-  frameCosts = [];
-  heavySaid = false;
 }
 
 // Twenty frames a second while the page is seen; none while it is hidden.
@@ -222,24 +219,58 @@ function startAngle(name, fallback) {
   return fallback;
 }
 
-var Module = {
-  onRuntimeInitialized() {
-    readContract();
-    if (!readyWebGl()) {
-      tell("This browser has no WebGL.");
-      showEditor(true);
-      return;
-    }
-    fitCanvas();
-    Module._WebStart(startAngle("latitude", Module._WebDefaultLatitude()),
-                     startAngle("longitude", Module._WebDefaultLongitude()));
-    window.pageEditor.start(Module.UTF8ToString(Module._WebBuiltinText(), Module._WebBuiltinSize()), newMobile);
-    if (params.get("description")) openUrl(params.get("description"));
-    runFrames();
-    document.title = "Hanging Mobile";
-    document.body.dataset.ready = "yes";
+// The module, compiled once as soon as the page runs and instantiated at the
+// start. Its memory can grow but never shrink, so a text read after a large
+// one is read into a fresh instance, which takes over when its reading
+// replaces the mobile: the grown memory then goes with the old instance.
+// (A server that does not say application/wasm is read the slower way.)
+const wasmUrl = "hangingmobile.wasm";
+const compiled = WebAssembly.compileStreaming(fetch(wasmUrl, { credentials: "same-origin" }))
+  .catch(() => fetch(wasmUrl, { credentials: "same-origin" }).then(r => r.arrayBuffer()).then(WebAssembly.compile));
+const instantiate = () => HangingMobile({
+  instantiateWasm(imports, receive) {
+    compiled.then(module => WebAssembly.instantiate(module, imports)).then(instance => receive(instance));
+    return {};
   },
-};
+});
+var Module = null; // the instance shown; global, as editor.js and the tests use it
+let startMemory = 0, heldClock = null;
+
+function freshModule() {
+  return Module.HEAPU8.length > startMemory ? instantiate() : null;
+}
+
+// A reading has replaced the mobile in `module`, which takes over when it is
+// a fresh instance: at the camera the shown one has, on the tests' clock.
+function shownFrom(module) {
+  if (module !== Module) {
+    module._WebTakeCamera(Module._WebLatitude(), Module._WebLongitude());
+    if (heldClock !== null) module._WebSetTestClock(heldClock);
+    Module = module;
+  }
+  frameCosts = [];
+  heavySaid = false;
+}
+
+instantiate().then(module => {
+  Module = module;
+  startMemory = Module.HEAPU8.length;
+  readContract();
+  if (!readyWebGl()) {
+    tell("This browser has no WebGL.");
+    showEditor(true);
+    return;
+  }
+  fitCanvas();
+  Module._WebStart(startAngle("latitude", Module._WebDefaultLatitude()),
+                   startAngle("longitude", Module._WebDefaultLongitude()));
+  window.pageEditor.start(Module.UTF8ToString(Module._WebBuiltinText(), Module._WebBuiltinSize()),
+                          { freshModule, shownFrom });
+  if (params.get("description")) openUrl(params.get("description"));
+  runFrames();
+  document.title = "Hanging Mobile";
+  document.body.dataset.ready = "yes";
+});
 
 // For the tests only, with ?test: the clock held still, a frame drawn and
 // read back at once (WebGL keeps no frame once it is shown).
@@ -248,9 +279,9 @@ if (testMode) {
     hold(now) {
       frozen = true;
       runFrames();
-      Module._WebSetTestClock(now);
+      Module._WebSetTestClock((heldClock = now));
     },
-    restart: (latitude, longitude) => { Module._WebStart(latitude, longitude); newMobile(); },
+    restart: (latitude, longitude) => { Module._WebStart(latitude, longitude); shownFrom(Module); },
     read() {
       drawFrame();
       const pixels = new Uint8Array(canvas.width * canvas.height * 4);
@@ -261,6 +292,7 @@ if (testMode) {
       return { width: canvas.width, height: canvas.height, rgba: btoa(binary) };
     },
     camera: () => [Module._WebLatitude(), Module._WebLongitude()],
+    frames: () => framesDrawn,
   };
 }
 }
