@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
         PrintWaylandUsage(stderr);
         return 1;
     }
-    if (options.help) {
+    if (options.common.help) {
         PrintWaylandUsage(stdout);
         return 0;
     }
@@ -96,17 +96,17 @@ int main(int argc, char** argv) {
     CatchStopSignals(giveUpLine);
     Client client = {};
     client.options = &options;
-    client.latitude = options.latitude;
-    client.longitude = options.longitude;
+    client.latitude = options.common.latitude;
+    client.longitude = options.common.longitude;
     client.source.program = "hangingmobile-wayland";
-    client.source.path = options.description;
+    client.source.path = options.common.description;
     client.egl = EGL_NO_DISPLAY;
     if (!Connect(client) || !StartEgl(client)) {
         Free(client);
         return 1;
     }
     StopBetweenFrames();
-    bool loaded = LoadDescription(client.source, client.mobile) || options.watch;
+    bool loaded = LoadDescription(client.source, client.mobile) || options.common.watch;
     if (!loaded || stopRequested) {
         Free(client);
         return loaded ? 0 : 1;
@@ -121,12 +121,12 @@ int main(int argc, char** argv) {
             Say("waits for %ld s without input (%s)", options.idleSeconds, protocol);
     }
 
-    FrameClock frames = StartFrameClock(options.delayMicroseconds);
+    FrameClock frames = StartFrameClock(options.common.delayMicroseconds);
     long long nextWatch = frames.next + kWatchMicroseconds;
     bool lost = false;
     while (!stopRequested && !client.ending) {
         long long now = NowMicroseconds();
-        if (options.watch && now >= nextWatch) {
+        if (options.common.watch && now >= nextWatch) {
             if (ReloadChangedDescription(client.source, client.mobile)) {
                 for (auto& surface : client.surfaces)
                     surface->projection.known = false; // its own perspective
@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
         // No surface may have a frame (hidden, or none up): it sleeps until
         // the compositor calls back, and the next frame then comes at once.
         long long deadline = AnySurfaceReady(client) ? frames.next : -1;
-        if (options.watch && (deadline < 0 || nextWatch < deadline))
+        if (options.common.watch && (deadline < 0 || nextWatch < deadline))
             deadline = nextWatch;
         bool readyBefore = deadline >= 0 && deadline == frames.next;
         if (!WaitAndDispatch(client, deadline)) {

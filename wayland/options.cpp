@@ -28,7 +28,7 @@ bool ReadWaylandOptions(int argc, char** argv, WaylandOptions& options, char* er
     options = WaylandOptions{};
     options.mode = ModeWindow;
     options.idleSeconds = HackOptionOf(OptionIdle).byDefault;
-    CommonOptions common = DefaultCommonOptions();
+    options.common = DefaultCommonOptions();
     for (int i = 1; i < argc; i++) {
         const char* argument = argv[i];
         const HackOption* option;
@@ -36,21 +36,15 @@ bool ReadWaylandOptions(int argc, char** argv, WaylandOptions& options, char* er
         if (!ReadHackArgument(argc, argv, i, OnWayland, option, value, error, errorSize))
             return false;
         bool good = true;
-        if (!ReadCommonOption(*option, value, common, good))
+        if (!ReadCommonOption(*option, value, options.common, good))
             good = ReadWaylandOption(*option, value, options);
         if (!good) {
             SayBadValue(*option, argument, error, errorSize);
             return false;
         }
     }
-    if (!FinishCommonOptions(common, error, errorSize))
+    if (!FinishCommonOptions(options.common, error, errorSize))
         return false;
-    options.delayMicroseconds = common.delayMicroseconds;
-    options.latitude = common.latitude;
-    options.longitude = common.longitude;
-    options.description = common.description;
-    options.watch = common.watch;
-    options.help = common.help;
     return true;
 }
 

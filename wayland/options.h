@@ -5,6 +5,8 @@
 #include <stdint.h>
 #include <stdio.h>
 
+#include "linux/option_table.h"
+
 enum WaylandMode {
     ModeWindow, // a window of its own (the default)
     ModeSaver,  // at once, full screen on every output, until the first input
@@ -13,14 +15,9 @@ enum WaylandMode {
 
 struct WaylandOptions {
     WaylandMode mode;
-    long idleSeconds;       // for ModeIdle
-    long delayMicroseconds; // between frames
-    int32_t latitude;       // camera start, already kept in range
-    int32_t longitude;
-    const char* description; // a file to show instead of the built-in mobile, or null
-    bool watch;              // re-read the description whenever it changes
-    bool verbose;            // say when it has the keyboard and what it shows
-    bool help;
+    long idleSeconds;     // for ModeIdle
+    CommonOptions common; // the delay, the camera, the description and its watch, help
+    bool verbose;         // say when it has the keyboard and what it shows
 };
 
 // On a mistake returns false with a one-line reason in `error`.

@@ -28,10 +28,10 @@ static void ReadLimits(Hack& hack) {
 
 HackStart InitHack(Hack& hack, const HackOptions& options) {
     hack = Hack{};
-    hack.latitude = options.latitude;
-    hack.longitude = options.longitude;
+    hack.latitude = options.common.latitude;
+    hack.longitude = options.common.longitude;
     hack.source.program = "hangingmobile";
-    hack.source.path = options.description;
+    hack.source.path = options.common.description;
     if (!OpenDrawTarget(hack.target, options))
         return HackFails;
     hack.context = StartGlContext(hack.target);
@@ -43,7 +43,7 @@ HackStart InitHack(Hack& hack, const HackOptions& options) {
     // The description is parsed with what it holds released at a stop.
     StopBetweenFrames();
     // Last, so that the clock starts as close to the first frame as it can.
-    bool loaded = LoadDescription(hack.source, hack.mobile) || options.watch;
+    bool loaded = LoadDescription(hack.source, hack.mobile) || options.common.watch;
     return stopRequested ? HackEnds : loaded ? HackRuns : HackFails;
 }
 

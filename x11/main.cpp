@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
         PrintUsage(stderr);
         return 1;
     }
-    if (options.help) {
+    if (options.common.help) {
         PrintUsage(stdout);
         return 0;
     }
@@ -102,11 +102,11 @@ int main(int argc, char** argv) {
         return start == HackEnds ? 0 : 1;
     }
 
-    FrameClock frames = StartFrameClock(options.delayMicroseconds);
+    FrameClock frames = StartFrameClock(options.common.delayMicroseconds);
     long long nextWatch = frames.next + kWatchMicroseconds;
     while (!stopRequested && HandleEvents(hack)) {
         long long now = NowMicroseconds();
-        if (options.watch && now >= nextWatch) {
+        if (options.common.watch && now >= nextWatch) {
             if (ReloadChangedDescription(hack.source, hack.mobile)) {
                 hack.projection.known = false; // its own perspective
                 hack.cutSaid = false;          // a new mobile, said of anew
@@ -116,13 +116,13 @@ int main(int argc, char** argv) {
         if (!TargetVisible(hack.target)) {
             // Nobody can see a frame: none is drawn, and it sleeps until the
             // X server says something (or the watched file is due).
-            WaitUntil(hack.target.display, options.watch ? nextWatch : -1);
+            WaitUntil(hack.target.display, options.common.watch ? nextWatch : -1);
             frames.next = NowMicroseconds(); // shown again: a frame at once
             continue;
         }
         if (now < frames.next) {
             WaitUntil(hack.target.display,
-                      options.watch && nextWatch < frames.next ? nextWatch : frames.next);
+                      options.common.watch && nextWatch < frames.next ? nextWatch : frames.next);
             continue;
         }
         DrawHack(hack);

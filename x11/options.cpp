@@ -76,7 +76,7 @@ static bool ReadXOption(const HackOption& option, const char* value, HackOptions
 bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackOptions& options,
                      char* error, size_t errorSize) {
     options = HackOptions{};
-    CommonOptions common = DefaultCommonOptions();
+    options.common = DefaultCommonOptions();
     bool givenWindow = false, root = false;
     for (int i = 1; i < argc; i++) {
         const char* argument = argv[i];
@@ -85,14 +85,14 @@ bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackO
         if (!ReadHackArgument(argc, argv, i, OnX, option, value, error, errorSize))
             return false;
         bool good = true;
-        if (!ReadCommonOption(*option, value, common, good))
+        if (!ReadCommonOption(*option, value, options.common, good))
             good = ReadXOption(*option, value, options, root, givenWindow);
         if (!good) {
             SayBadValue(*option, argument, error, errorSize);
             return false;
         }
     }
-    if (!FinishCommonOptions(common, error, errorSize))
+    if (!FinishCommonOptions(options.common, error, errorSize))
         return false;
     if (screensaverWindow && *screensaverWindow) {
         if (!ReadXId(screensaverWindow, options.windowId)) {
@@ -103,12 +103,6 @@ bool ReadHackOptions(int argc, char** argv, const char* screensaverWindow, HackO
         givenWindow = true;
     }
     options.where = givenWindow ? DrawInGivenWindow : root ? DrawOnRoot : DrawInOwnWindow;
-    options.delayMicroseconds = common.delayMicroseconds;
-    options.latitude = common.latitude;
-    options.longitude = common.longitude;
-    options.description = common.description;
-    options.watch = common.watch;
-    options.help = common.help;
     return true;
 }
 

@@ -4,6 +4,8 @@
 #include <stdint.h>
 #include <stdio.h>
 
+#include "linux/option_table.h"
+
 enum DrawWhere {
     DrawInOwnWindow,   // a window of its own, the viewer
     DrawInGivenWindow, // XSCREENSAVER_WINDOW or --window-id
@@ -20,16 +22,11 @@ enum VisualWish {
 struct HackOptions {
     DrawWhere where;
     unsigned long windowId; // for DrawInGivenWindow
-    long delayMicroseconds; // between frames
-    int32_t latitude;       // camera start, already kept in range
-    int32_t longitude;
-    const char* description; // a file to show instead of the built-in mobile, or null
-    bool watch;              // re-read the description whenever it changes
-    bool fps;                // the frame rate and CPU load in the lower-left corner
+    CommonOptions common;   // the delay, the camera, the description and its watch, help
+    bool fps;               // the frame rate and CPU load in the lower-left corner
     VisualWish visual;
     unsigned long visualId; // for VisualById
     bool sync;              // X requests one at a time, for debugging
-    bool help;
 };
 
 // Reads argv (XScreenSaver's single-dash spellings as well as double-dash
