@@ -171,9 +171,15 @@ view.addEventListener("mousemove", event => {
       Math.abs(event.screenY - travelFrom.y) > mouseThreshold) leave();
 });
 
-document.addEventListener("visibilitychange", runFrames);
-new ResizeObserver(fitCanvas).observe(canvas);
-window.addEventListener("resize", fitCanvas);
+// From the first frame on, the frames follow the page's visibility and the
+// canvas its size. (Followed from the start, the canvas would be resized
+// before the module runs, a repaint of its own.)
+function followThePage() {
+  document.addEventListener("visibilitychange", runFrames);
+  new ResizeObserver(fitCanvas).observe(canvas);
+  window.addEventListener("resize", fitCanvas);
+  watchScale();
+}
 // A window moved to a screen of another scale keeps its size in CSS pixels,
 // so only the display's resolution changing says that the canvas needs more
 // (or fewer) pixels of its own.
@@ -183,7 +189,6 @@ function watchScale() {
     watchScale();
   }, { once: true });
 }
-watchScale();
 
 // A drag turns the camera as the keys do, a step for each few pixels (left
 // and right round, up and down in height), outside full screen, where a
@@ -257,6 +262,7 @@ instantiate().then(module => {
   startMemory = Module.HEAPU8.length;
   readContract();
   if (!readyWebGl()) {
+    document.body.classList.add("started");
     tell("This browser has no WebGL.");
     showEditor(true);
     return;
@@ -264,10 +270,14 @@ instantiate().then(module => {
   fitCanvas();
   Module._WebStart(startAngle("latitude", Module._WebDefaultLatitude()),
                    startAngle("longitude", Module._WebDefaultLongitude()));
+  // The first frame before anything else; the buttons and the editor are
+  // laid out and filled after it (page.css keeps them out until then).
+  runFrames();
+  followThePage();
+  document.body.classList.add("started");
   window.pageEditor.start(Module.UTF8ToString(Module._WebBuiltinText(), Module._WebBuiltinSize()),
                           { freshModule, shownFrom });
   if (params.get("description")) openUrl(params.get("description"));
-  runFrames();
   document.title = "Hanging Mobile";
   document.body.dataset.ready = "yes";
 });
