@@ -6,6 +6,10 @@
 #   session     the variables a client of that sway needs
 #   as_user     runs "${command[@]}" as nobody in the session (it replaces
 #               its shell: call it in the background or in ( ))
+#   for_user    copies a program or library of the build into $work and
+#               prints the copy's path: nobody can run it from there,
+#               wherever the checkout lies (in a folder only its owner may
+#               enter, say)
 #
 # and ends sway, and the process in $client if any, when its shell exits.
 work=$(mktemp -d)
@@ -17,6 +21,11 @@ chmod 644 "$work/config"
 as_user() {
     exec env -i PATH=/usr/bin:/bin HOME="$work/run" XDG_RUNTIME_DIR="$work/run" "$@" \
         setpriv --reuid=65534 --regid=65534 --clear-groups "${command[@]}"
+}
+for_user() {
+    mkdir -p -m 755 "$work/bin"
+    install -m 755 "$1" "$work/bin/"
+    echo "$work/bin/$(basename "$1")"
 }
 sway_cleanup() {
     [ -n "${client:-}" ] && kill -9 "$client" 2>/dev/null
