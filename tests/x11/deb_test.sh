@@ -60,7 +60,9 @@ done
 # The unpacked program, called by its name in /usr/bin, draws in a window of
 # its own and ends cleanly at SIGTERM.
 # A display number the server picks itself, so that no other test's is taken.
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+# -noreset: the window polls below connect and leave, and the server
+# resetting as the last one leaves refuses the program's connection then.
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
 server=$!
 for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
 number=$(head -1 "$work/display")
