@@ -6,6 +6,7 @@
 //          a second (the page's cost to the machine: script, WebGL and its
 //          software rasteriser, compositing), against a page drawing the same
 //          frames from flat arrays; the page's main-thread task time beside it;
+//          at 800 x 600 and at 1280 x 800;
 //   keys:  with a 10 MB text pasted, a camera key to the first frame drawn
 //          with its camera, and the frame rate meanwhile;
 //   size:  the page's files together (the site folder holds nothing else).
@@ -36,7 +37,7 @@ const browser = await chromium.launch({ executablePath: "/usr/bin/chromium", arg
   "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-first-run",
   "--disable-background-networking", "--disable-component-update", "--disable-sync", "--disable-quic"] });
 const browserCdp = await browser.newBrowserCDPSession();
-const viewport = { width: 800, height: 600 };
+const viewport = { width: 800, height: 600 }, large = { width: 1280, height: 800 };
 const median = values => {
   const v = [...values].sort((a, b) => a - b);
   return v.length % 2 ? v[(v.length - 1) / 2] : (v[v.length / 2 - 1] + v[v.length / 2]) / 2;
@@ -56,8 +57,8 @@ async function startTime(url) {
 }
 
 // The page's own frames, as the arrays its module made, for the floor.
-async function recordFrames(count) {
-  const page = await browser.newPage({ viewport });
+async function recordFrames(count, size) {
+  const page = await browser.newPage({ viewport: size });
   await page.goto(base + "?test");
   await page.waitForSelector("body[data-ready=yes]", { state: "attached" });
   const frames = await page.evaluate(count => {
@@ -86,8 +87,8 @@ async function recordFrames(count) {
 }
 
 // Main-thread task seconds and frames over `seconds`, after a second to settle.
-async function cpuPerFrame(url, recorded) {
-  const page = await browser.newPage({ viewport });
+async function cpuPerFrame(url, recorded, size) {
+  const page = await browser.newPage({ viewport: size });
   const cdp = await page.context().newCDPSession(page);
   await cdp.send("Performance.enable");
   await page.goto(url);
@@ -174,12 +175,17 @@ for (let i = 0; i < Number(starts); i++) {
   startsOurs.push(await startTime(base));
   startsFloor.push(await startTime(base + "floor.html?clear"));
 }
-const recorded = await recordFrames(100);
-const cpuOurs = [], cpuFloor = [];
-for (let i = 0; i < Number(rounds); i++) {
-  cpuOurs.push(await cpuPerFrame(base, null));
-  cpuFloor.push(await cpuPerFrame(base + "floor.html", recorded));
-}
+// [ours, floor] samples at each size, by turns.
+const cpuAt = async size => {
+  const recorded = await recordFrames(100, size), ours = [], floor = [];
+  for (let i = 0; i < Number(rounds); i++) {
+    ours.push(await cpuPerFrame(base, null, size));
+    floor.push(await cpuPerFrame(base + "floor.html", recorded, size));
+  }
+  return [ours, floor];
+};
+const [cpuOurs, cpuFloor] = await cpuAt(viewport);
+const [cpuOursLarge, cpuFloorLarge] = await cpuAt(large);
 const keys = await keysWithLargeText(11);
 await browser.close();
 server.close();
@@ -191,22 +197,28 @@ const start = [median(startsOurs), median(startsFloor)];
 const cpu = [median(cpuOurs.map(c => c[1])), median(cpuFloor.map(c => c[1]))];
 const main = [median(cpuOurs.map(c => c[0])), median(cpuFloor.map(c => c[0]))];
 const ratio = (cpu[0] / cpu[1]).toFixed(2);
+const cpuLarge = [median(cpuOursLarge.map(c => c[1])), median(cpuFloorLarge.map(c => c[1]))];
+const ratioLarge = (cpuLarge[0] / cpuLarge[1]).toFixed(2);
+const samples = (ours, floor) => `ours: ${ours.map(v => v[1].toFixed(2) + "/" + v[0].toFixed(3)).join(" ")}; ` +
+  `floor: ${floor.map(v => v[1].toFixed(2) + "/" + v[0].toFixed(3)).join(" ")}`;
 const verdict = (value, goal) => (value <= goal ? "ok" : "OVER");
 console.log(`| | ours | floor |
 |---|---|---|
 | navigation to first frame, ms (median of ${starts}) | ${start[0].toFixed(1)} | ${start[1].toFixed(1)} |
 | CPU time of all the browser's processes per frame, ms (median of ${rounds} runs of ${seconds} s) | ${cpu[0].toFixed(2)} | ${cpu[1].toFixed(2)} |
 | of which the page's main thread (task time), ms | ${main[0].toFixed(3)} | ${main[1].toFixed(3)} |
+| the same CPU time at 1280 x 800, ms | ${cpuLarge[0].toFixed(2)} | ${cpuLarge[1].toFixed(2)} |
 | a camera key to its frame with a 10 MB text shown, ms (median of 11) | ${keys.latency.toFixed(1)} | |
 | frames a second with that text shown | ${keys.rate.toFixed(1)} | |
 
 Sizes: ${files.map((f, i) => `${f} ${size[i]}`).join(", ")} bytes.
 Key samples, ms: ${keys.latencies.map(v => v.toFixed(1)).join(" ")}.
 Start samples, ours: ${startsOurs.map(v => v.toFixed(0)).join(" ")}; floor: ${startsFloor.map(v => v.toFixed(0)).join(" ")}.
-CPU samples (all processes / main thread, ms per frame), ours: ${cpuOurs.map(v => v[1].toFixed(2) + "/" + v[0].toFixed(3)).join(" ")}; floor: ${cpuFloor.map(v => v[1].toFixed(2) + "/" + v[0].toFixed(3)).join(" ")}.
+CPU samples (all processes / main thread, ms per frame), ${samples(cpuOurs, cpuFloor)}; at 1280 x 800, ${samples(cpuOursLarge, cpuFloorLarge)}.
 
 RESULT web-start: ours - floor = ${(start[0] - start[1]).toFixed(0)} ms (ours ${start[0].toFixed(0)}, floor ${start[1].toFixed(0)}; goal <= 100 ms) ${verdict(start[0] - start[1], 100)}
 RESULT web-cpu: ours / floor = ${ratio} (main thread alone ${(main[0] / main[1]).toFixed(2)}; goal <= 1.10) ${verdict(Number(ratio), 1.1)}
+RESULT web-cpu-1280x800: ours / floor = ${ratioLarge} (goal <= 1.10) ${verdict(Number(ratioLarge), 1.1)}
 RESULT web-key-10mb: ${keys.latency.toFixed(1)} ms at ${keys.rate.toFixed(1)} frames a second (goal <= 100 ms) ${verdict(keys.latency, 100)}
 RESULT web-size: ${(total / 1024).toFixed(0)} KB (goal <= 400 KB) ${verdict(total, 400 * 1024)}
 `);
