@@ -271,14 +271,14 @@ test("Tab reaches every control, and Enter and Space work them", async t => {
 
 test("bad addresses, angles and downloads are said, and the mobile stays", async t => {
   const broken = await open(t, "?test&description=http://[");
-  await broken.waitForSelector("#notice:text('http://[: not a valid address')");
+  await broken.waitForSelector("#notice:text('http://[: not a valid address')", { timeout: 30000 });
   assert.ok(census(await read(broken)).green > 30, "no mobile under the message");
 
   const angles = await open(t, "?test&latitude=2.5&longitude=100000");
-  await angles.waitForSelector("#notice:text('latitude=2.5: not a whole number of degrees; 20 is used')");
+  await angles.waitForSelector("#notice:text('latitude=2.5: not a whole number of degrees; 20 is used')", { timeout: 30000 });
   assert.deepEqual(await angles.evaluate(() => window.hangingMobile.camera()), [20, 280]);
   const far = await open(t, "?test&latitude=-100000&longitude=-4294967295");
-  await far.waitForSelector("#notice:text('longitude=-4294967295: not a whole number of degrees; 0 is used')");
+  await far.waitForSelector("#notice:text('longitude=-4294967295: not a whole number of degrees; 0 is used')", { timeout: 30000 });
   assert.deepEqual(await far.evaluate(() => window.hangingMobile.camera()), [-85, 0]);
 
   const endlessPage = await open(t, "?test&description=endless.txt");
