@@ -17,6 +17,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "tools/bench/start_quietly.h"
+
 namespace {
 
 double Now() {
@@ -90,16 +92,7 @@ int main(int argc, char** argv) {
     }
 
     double start = Now();
-    pid_t child = fork();
-    if (child == 0) {
-        // Not on our output: whoever reads it would wait for the program too.
-        int null = open("/dev/null", O_RDWR);
-        dup2(null, 0);
-        dup2(null, 1);
-        dup2(null, 2);
-        execvp(argv[i + 1], argv + i + 1);
-        _exit(127);
-    }
+    pid_t child = StartQuietly(argv + i + 1);
     if (child < 0)
         return 2;
     while (Now() - start < timeout * 1000) {

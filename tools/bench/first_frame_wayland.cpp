@@ -21,6 +21,8 @@
 
 #include <string_view>
 
+#include "tools/bench/start_quietly.h"
+
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 
 namespace {
@@ -184,15 +186,7 @@ int main(int argc, char** argv) {
     }
 
     double start = Now();
-    pid_t child = fork();
-    if (child == 0) {
-        int null = open("/dev/null", O_RDWR);
-        dup2(null, 0);
-        dup2(null, 1);
-        dup2(null, 2);
-        execvp(argv[i + 1], argv + i + 1);
-        _exit(127);
-    }
+    pid_t child = StartQuietly(argv + i + 1);
     if (child < 0)
         return 2;
     while (Now() - start < timeout * 1000) {

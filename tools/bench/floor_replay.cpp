@@ -1,5 +1,6 @@
 #include "tools/bench/floor_replay.h"
 
+#include <stdio.h>
 #include <string.h>
 
 bool ReadFloorFrames(char* bytes, uint64_t size, FloorFrames& frames) {
@@ -80,4 +81,15 @@ void ReplayFloorCalls(const FloorFrames& frames, uint32_t first, uint32_t end, H
 void ReplayFloorFrame(FloorFrames& frames, HDC dc) {
     NextFloorFrame(frames);
     ReplayFloorCalls(frames, 0, frames.header->calls, dc);
+}
+
+bool LoadFloorFrames(const char* path, std::vector<char>& bytes, FloorFrames& frames) {
+    FILE* file = fopen(path, "rb");
+    if (!file)
+        return false;
+    char chunk[65536];
+    for (size_t n; (n = fread(chunk, 1, sizeof chunk, file)) > 0;)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    fclose(file);
+    return ReadFloorFrames(bytes.data(), bytes.size(), frames);
 }

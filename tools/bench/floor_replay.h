@@ -4,6 +4,8 @@
 
 #include <stdint.h>
 
+#include <vector>
+
 #include "scene/gl.h"
 #include "tools/bench/floor_frames.h"
 
@@ -24,6 +26,10 @@ struct FloorFrames {
 // Checks the layout of `size` bytes read from a frames file and points
 // `frames` into them (they must stay, writable, as long as it is used).
 bool ReadFloorFrames(char* bytes, uint64_t size, FloorFrames& frames);
+
+// Reads the frames file at `path` into `bytes` and points `frames` into them,
+// as ReadFloorFrames does. False when it cannot be read or is not one.
+bool LoadFloorFrames(const char* path, std::vector<char>& bytes, FloorFrames& frames);
 
 // Draws the next frame and swaps on `dc`; after the last it starts again.
 void ReplayFloorFrame(FloorFrames& frames, HDC dc);

@@ -42,17 +42,6 @@ struct Floor {
 };
 Floor shown;
 
-bool LoadFrames(const char* path, std::vector<char>& bytes, FloorFrames& frames) {
-    FILE* file = fopen(path, "rb");
-    if (!file)
-        return false;
-    char chunk[65536];
-    for (size_t n; (n = fread(chunk, 1, sizeof chunk, file)) > 0;)
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    fclose(file);
-    return ReadFloorFrames(bytes.data(), bytes.size(), frames);
-}
-
 void OnGlobal(void*, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
     std::string_view is = interface;
     if (is == wl_compositor_interface.name)
@@ -116,7 +105,7 @@ int SwapBuffers(HDC) {
 int main(int argc, char** argv) {
     std::vector<char> bytes;
     FloorFrames frames = {};
-    if (argc != 2 || !LoadFrames(argv[1], bytes, frames))
+    if (argc != 2 || !LoadFloorFrames(argv[1], bytes, frames))
         return 2;
     wl_display* display = wl_display_connect(nullptr);
     if (!display)

@@ -28,17 +28,6 @@ namespace {
 Display* display;
 Window root;
 
-bool LoadFrames(const char* path, std::vector<char>& bytes, FloorFrames& frames) {
-    FILE* file = fopen(path, "rb");
-    if (!file)
-        return false;
-    char chunk[65536];
-    for (size_t n; (n = fread(chunk, 1, sizeof chunk, file)) > 0;)
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    fclose(file);
-    return ReadFloorFrames(bytes.data(), bytes.size(), frames);
-}
-
 bool StartContext(int& width, int& height) {
     display = XOpenDisplay(nullptr);
     if (!display)
@@ -67,7 +56,7 @@ int main(int argc, char** argv) {
     std::vector<char> bytes;
     FloorFrames frames = {};
     bool fromLists = argc == 3 && strcmp(argv[1], "--lists") == 0;
-    if (argc != 2 + fromLists || !LoadFrames(argv[argc - 1], bytes, frames))
+    if (argc != 2 + fromLists || !LoadFloorFrames(argv[argc - 1], bytes, frames))
         return 2;
     int width, height;
     if (!StartContext(width, height))
