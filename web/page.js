@@ -61,10 +61,10 @@ function startWebGl() {
   gl.linkProgram(program);
 }
 
-// Once the module says how a vertex is laid out: the program and its inputs.
+// Once the module says how a vertex is laid out: the program in use and its
+// inputs. WebGL asks whether the program linked when it is put in use, and
+// waits for the link, so this comes as late as it can: after the reading.
 function readyWebGl() {
-  startWebGl();
-  if (!gl) return false;
   gl.useProgram(program);
   buffer = gl.createBuffer();
   gl.bindBuffer(gl.ARRAY_BUFFER, buffer);
@@ -73,7 +73,6 @@ function readyWebGl() {
   const stride = layout.vertex * 4;
   gl.vertexAttribPointer(kPosition, 4, gl.FLOAT, false, stride, 0);
   gl.vertexAttribPointer(kColour, 3, gl.FLOAT, false, stride, layout.vertexColour * 4);
-  return true;
 }
 
 // The canvas holds as many pixels as the window shows; it is measured when
@@ -261,15 +260,19 @@ instantiate().then(module => {
   Module = module;
   startMemory = Module.HEAPU8.length;
   readContract();
-  if (!readyWebGl()) {
+  // Sized before its context is made, the canvas gets its drawing buffer
+  // once, at its size, instead of again when resized.
+  fitCanvas();
+  startWebGl();
+  if (!gl) {
     document.body.classList.add("started");
     tell("This browser has no WebGL.");
     showEditor(true);
     return;
   }
-  fitCanvas();
   Module._WebStart(startAngle("latitude", Module._WebDefaultLatitude()),
                    startAngle("longitude", Module._WebDefaultLongitude()));
+  readyWebGl();
   // The first frame before anything else; the buttons and the editor are
   // laid out and filled after it (page.css keeps them out until then).
   runFrames();
