@@ -233,10 +233,15 @@ const compiled = WebAssembly.compileStreaming(fetch(wasmUrl, { credentials: "sam
   .catch(() => fetch(wasmUrl, { credentials: "same-origin" }).then(r => r.arrayBuffer()).then(WebAssembly.compile));
 const instantiate = () => HangingMobile({
   instantiateWasm(imports, receive) {
-    compiled.then(module => WebAssembly.instantiate(module, imports)).then(instance => receive(instance));
+    compiled.then(module => WebAssembly.instantiate(module, imports)).then(receive, moduleFailed);
     return {};
   },
 });
+// Without its module the page has nothing to show, and says why.
+function moduleFailed(error) {
+  document.body.classList.add("started");
+  tell(`The mobile could not be loaded: ${error.message || error}`);
+}
 var Module = null; // the instance shown; global, as editor.js and the tests use it
 let startMemory = 0, heldClock = null;
 

@@ -497,6 +497,14 @@ test("a description URL is read from this site only", async t => {
   await other.waitForSelector("#notice:text('not on this site')");
 });
 
+test("a page whose module cannot be fetched says so", async t => {
+  const page = await browser.newPage();
+  t.after(() => page.close());
+  await page.route("**/hangingmobile.wasm", route => route.fulfill({ status: 404, body: "" }));
+  await page.goto(base + "?test");
+  await page.waitForSelector("#notice:text('The mobile could not be loaded')", { timeout: 30000 });
+});
+
 test("the page runs no injected script, and its folder holds its own files only", async t => {
   const page = await open(t, "?test", undefined, /inline script violates the following Content Security Policy/);
   const ran = await page.evaluate(async () => {
