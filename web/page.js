@@ -195,7 +195,8 @@ function watchScale() {
 const kDragPixelsPerStep = 4;
 let dragFrom = null;
 view.addEventListener("pointerdown", event => {
-  if (document.fullscreenElement || !event.isPrimary) return;
+  // Before the module runs there is no camera to turn.
+  if (!Module || document.fullscreenElement || !event.isPrimary) return;
   dragFrom = { x: event.clientX, y: event.clientY };
   view.setPointerCapture(event.pointerId);
 });

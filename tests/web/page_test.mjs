@@ -222,6 +222,23 @@ test("a phone shows the whole mobile, turns it by touch and puts the editor belo
   assert.deepEqual(await page.evaluate(() => window.hangingMobile.camera()), [15, 10]);
 });
 
+test("a drag before the module has loaded is let go", async t => {
+  const page = await browser.newPage({ viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true });
+  const errors = [];
+  page.on("pageerror", error => errors.push(error.message));
+  t.after(() => page.close());
+  let release; // the module is held back until the drag is over
+  const held = new Promise(resolve => { release = resolve; });
+  await page.route("**/hangingmobile.wasm", async route => { await held; await route.continue(); });
+  await page.goto(base + "?test", { waitUntil: "commit" });
+  await page.waitForSelector("#mobile", { state: "attached", timeout: 30000 });
+  await drag(page, [200, 150], [240, 130]);
+  release();
+  await page.waitForSelector("body[data-ready=yes]", { state: "attached", timeout: 30000 });
+  assert.deepEqual(errors, []);
+  assert.deepEqual(await page.evaluate(() => window.hangingMobile.camera()), [20, 0]); // untouched
+});
+
 test("a change of display scale alone resizes the canvas", async t => {
   const page = await open(t);
   const cdp = await page.context().newCDPSession(page);
